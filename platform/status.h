@@ -1,0 +1,27 @@
+// Outcome of a file-system call: success, or the reason it failed in the
+// form "name: reason", ready to be shown to the user.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace dorvik::platform {
+
+class Status {
+public:
+    Status() = default;
+    static Status failure(std::string message) { return Status(std::move(message)); }
+    // "path: strerror(errnum)".
+    static Status fromErrno(const std::string &path, int errnum);
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const std::string &message() const { return message_; }
+
+private:
+    explicit Status(std::string message) : failed_(true), message_(std::move(message)) {}
+    bool failed_ = false;
+    std::string message_;
+};
+
+} // namespace dorvik::platform

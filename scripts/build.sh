@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds everything into build/ (or $1).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+bash "$root/scripts/deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" --parallel "$(nproc)"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds Dorvik and starts it. Without a display it starts inside a virtual
+# X server (Xvfb), which keeps the program running but unseen.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+bash "$root/scripts/build.sh" "$build"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$build/splitter/Dorvik"
+fi
+echo "No display found; starting Dorvik under Xvfb." >&2
+exec xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$build/splitter/Dorvik"

@@ -1,0 +1,64 @@
+// Split and join: the two operations of the splitter, without any window.
+// Every question and message goes through a platform::Prompter; what the
+// main window has to show afterwards comes back in the result.
+#pragma once
+
+#include "platform/fs.h"
+#include "platform/prompter.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace dorvik::engine {
+
+// How an operation ended.
+enum class Outcome {
+    Done,      // finished; its success message was shown
+    Refused,   // stopped before writing anything, after a message
+    Cancelled, // the user chose Cancel; nothing written
+    Failed,    // a file operation failed; reported, half-written files removed
+};
+
+struct SplitRequest {
+    std::string sourcePath;      // file field: full path of the source
+    std::string sourceDirectory; // directory the source was chosen in
+    std::string sourceName;      // bare file name chosen there
+    std::string targetDirectory; // directory field
+    int pieces = 2;              // piece count, 2 to 99
+    bool copyToFloppy = false;   // the floppy option
+    std::string floppyDirectory; // where the disks are mounted ("" = platform's)
+    platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
+    std::function<void(bool)> busy; // hourglass on (true) / off (false)
+};
+
+struct SplitResult {
+    Outcome outcome = Outcome::Refused;
+    std::optional<std::string> suffix;          // new text of the suffix field
+    std::optional<std::string> targetDirectory; // new text of the directory field
+};
+
+SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
+
+struct JoinRequest {
+    std::string firstPiecePath;  // file field: full path of the first piece
+    std::string pieceDirectory;  // directory the piece was chosen in
+    std::string pieceName;       // bare file name chosen there
+    std::string targetDirectory; // directory field
+    bool deletePieces = false;   // the delete option
+    platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
+    std::function<void(bool)> busy;
+};
+
+struct JoinResult {
+    Outcome outcome = Outcome::Refused;
+    std::optional<std::string> count;           // new text of the count field
+    std::optional<std::string> suffix;          // new text of the suffix field
+    std::optional<std::string> targetDirectory; // new text of the directory field
+    bool clearFields = false;                   // empty file and directory fields
+    bool disableJoin = false;                   // disable the Join button
+};
+
+JoinResult join(const JoinRequest &request, platform::Prompter &prompter);
+
+} // namespace dorvik::engine
