@@ -116,8 +116,7 @@ private:
 // buffer of `blockSize` bytes, one block per read and write. Short counts
 // and EINTR are retried. Errors name the file that failed.
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                 std::int64_t length, std::size_t blockSize,
-                 CopyMethod method = CopyMethod::Auto);
+                 std::int64_t length, std::size_t blockSize, CopyMethod method = CopyMethod::Auto);
 
 // Whole-file copy of `from` to `to`, replacing `to`. Written under a temporary
 // name beside `to` and put in place only when complete; on failure nothing is

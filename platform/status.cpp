@@ -1,0 +1,11 @@
+#include "platform/status.h"
+
+#include <cstring>
+
+namespace dorvik::platform {
+
+Status Status::fromErrno(const std::string &path, int errnum) {
+    return Status(path + ": " + std::strerror(errnum));
+}
+
+} // namespace dorvik::platform

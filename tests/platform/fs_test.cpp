@@ -1,0 +1,155 @@
+#include "platform/fs.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace dorvik::platform;
+using dorvik::testing::patternBytes;
+using dorvik::testing::readFile;
+using dorvik::testing::TempDir;
+using dorvik::testing::writeFile;
+
+TEST(Paths, RootAwareAndPlainRules) {
+    EXPECT_EQ(joinRootAware("/", "x"), "/x");
+    EXPECT_EQ(joinRootAware("/data", "x"), "/data/x");
+    EXPECT_EQ(joinPlain("/", "x"), "//x");
+    EXPECT_EQ(joinPlain("/data", "x"), "/data/x");
+    EXPECT_TRUE(isRoot("/"));
+    EXPECT_FALSE(isRoot("/data"));
+    EXPECT_EQ(shortenRootForTarget("/"), "/");
+    EXPECT_EQ(fileNameOf("/a/b.txt"), "b.txt");
+    EXPECT_EQ(directoryOf("/a/b.txt"), "/a");
+    EXPECT_EQ(directoryOf("/b.txt"), "/");
+    EXPECT_EQ(directoryOf("b.txt"), "");
+}
+
+TEST(Identity, SameFileSeesThroughOtherSpellings) {
+    TempDir dir;
+    writeFile(dir / "f", "x");
+    ASSERT_EQ(::symlink(dir.path().c_str(), (dir / "link").c_str()), 0);
+    EXPECT_TRUE(sameFile(dir.path(), dir.path() + "/"));
+    EXPECT_TRUE(sameFile(dir.path(), dir / "link"));
+    EXPECT_TRUE(sameFile(dir / "f", dir.path() + "/link/./f"));
+    EXPECT_FALSE(sameFile(dir / "f", dir / "missing"));
+    EXPECT_FALSE(sameFile(dir / "missing", dir / "missing"));
+}
+
+TEST(Directories, MakeOneLevelAndReportFailures) {
+    TempDir dir;
+    EXPECT_TRUE(makeDirectory(dir / "new").ok());
+    EXPECT_TRUE(makeDirectory(dir / "new").ok()) << "an existing directory is no failure";
+    Status nested = makeDirectory(dir / "a/b");
+    EXPECT_FALSE(nested.ok());
+    EXPECT_NE(nested.message().find(dir / "a/b"), std::string::npos);
+    writeFile(dir / "file", "x");
+    EXPECT_FALSE(makeDirectory(dir / "file").ok()) << "a file of that name is in the way";
+}
+
+TEST(Lengths, FilesDirectoriesAndMissing) {
+    TempDir dir;
+    writeFile(dir / "f", std::string(12345, 'a'));
+    EXPECT_EQ(fileLength(dir / "f"), 12345);
+    Status s;
+    EXPECT_FALSE(fileLength(dir.path(), &s));
+    EXPECT_FALSE(s.ok());
+    EXPECT_FALSE(fileLength(dir / "missing", &s));
+    EXPECT_EQ(s.message(), dir / "missing" + ": No such file or directory");
+}
+
+TEST(FileAccess, PositionedReadsAndWrites) {
+    TempDir dir;
+    File f;
+    ASSERT_TRUE(f.open(dir / "f", File::Mode::Create).ok());
+    ASSERT_TRUE(f.writeAt(10, "abc", 3).ok());
+    EXPECT_EQ(f.length(), 13);
+    char buffer[3];
+    ASSERT_TRUE(f.readAt(10, buffer, 3).ok());
+    EXPECT_EQ(std::string(buffer, 3), "abc");
+    Status past = f.readAt(12, buffer, 3);
+    EXPECT_FALSE(past.ok()) << "a read beyond the end is a failure, not a short read";
+    EXPECT_TRUE(f.close().ok());
+
+    File d;
+    EXPECT_FALSE(d.open(dir.path(), File::Mode::Read).ok()) << "a directory is not a file";
+}
+
+class CopyRangeTest : public ::testing::TestWithParam<CopyMethod> {};
+
+TEST_P(CopyRangeTest, CopiesExactRangeAtOffsets) {
+    TempDir dir;
+    const std::string data = patternBytes(300001);
+    writeFile(dir / "in", data);
+    File in, out;
+    ASSERT_TRUE(in.open(dir / "in", File::Mode::Read).ok());
+    ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
+    ASSERT_TRUE(copyRange(in, 1000, out, 7, 200000, 30001, GetParam()).ok());
+    ASSERT_TRUE(out.close().ok());
+    const std::string got = readFile(dir / "out");
+    ASSERT_EQ(got.size(), 200007u);
+    EXPECT_EQ(got.substr(0, 7), std::string(7, '\0'));
+    EXPECT_TRUE(got.substr(7) == data.substr(1000, 200000));
+}
+
+TEST_P(CopyRangeTest, SourceShorterThanRangeFails) {
+    TempDir dir;
+    writeFile(dir / "in", patternBytes(1000));
+    File in, out;
+    ASSERT_TRUE(in.open(dir / "in", File::Mode::Read).ok());
+    ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
+    Status s = copyRange(in, 0, out, 0, 2000, 512, GetParam());
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.message().find(dir / "in"), std::string::npos) << s.message();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMethods, CopyRangeTest,
+                         ::testing::Values(CopyMethod::Auto, CopyMethod::Buffered));
+
+TEST(CopyFile, ReplacesDestinationAndKeepsPermissions) {
+    TempDir dir;
+    writeFile(dir / "prog", "#!/bin/sh\necho hi\n");
+    ASSERT_EQ(::chmod((dir / "prog").c_str(), 0755), 0);
+    writeFile(dir / "copy", "older and longer contents");
+    ASSERT_TRUE(copyFile(dir / "prog", dir / "copy").ok());
+    EXPECT_EQ(readFile(dir / "copy"), "#!/bin/sh\necho hi\n");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "copy").c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IXUSR) << "a copied program stays executable";
+}
+
+TEST(CopyFile, FailuresLeaveNothingBehind) {
+    TempDir dir;
+    writeFile(dir / "a", "data");
+    Status missingDir = copyFile(dir / "a", dir / "nodir/a");
+    EXPECT_FALSE(missingDir.ok());
+    EXPECT_NE(missingDir.message().find(dir / "nodir/a"), std::string::npos)
+        << "names the destination, not a temporary: " << missingDir.message();
+
+    writeFile(dir / "b", "keep me");
+    EXPECT_FALSE(copyFile(dir / "missing", dir / "b").ok());
+    EXPECT_EQ(readFile(dir / "b"), "keep me");
+
+    Status onto = copyFile(dir / "a", dir.path() + "/./a");
+    EXPECT_FALSE(onto.ok()) << "a file is never copied onto itself";
+    EXPECT_EQ(readFile(dir / "a"), "data");
+
+    int entries = 0;
+    for (const auto &e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2) << "no temporary file is left";
+}
+
+TEST(TemporaryNames, HiddenBesideTheFinalFile) {
+    const std::string t = temporaryNameFor("/some/dir/report.000");
+    EXPECT_EQ(directoryOf(t), "/some/dir");
+    EXPECT_EQ(fileNameOf(t).rfind(".report.000.", 0), 0u) << t;
+    EXPECT_NE(t, temporaryNameFor("/some/dir/report.000"));
+}
+
+} // namespace

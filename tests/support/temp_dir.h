@@ -1,0 +1,55 @@
+// A directory of its own for each test, removed with everything in it.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace dorvik::testing {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "dorvik-test-XXXXXX").string();
+        if (char *made = ::mkdtemp(pattern.data()))
+            path_ = made;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::string &path() const { return path_; }
+    std::string operator/(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline void writeFile(const std::string &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Deterministic bytes that differ at every offset of interest.
+inline std::string patternBytes(std::size_t size, unsigned seed = 1) {
+    std::string s(size, '\0');
+    std::uint32_t x = seed * 2654435761u + 12345u;
+    for (std::size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        s[i] = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+} // namespace dorvik::testing
