@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class QKeyEvent;
+
 namespace dorvik::widgets {
 
 // Lists the drives (mounted volumes, "/" first). Drive is the selected
@@ -26,6 +28,9 @@ public:
     void Refresh();
 signals:
     void Change();
+
+private:
+    bool filling_ = false;
 };
 
 // Shows a directory: its ancestors from the root down, the directory itself,
@@ -55,9 +60,22 @@ public:
     int currentDirectoryIndex() const;
     // Re-reads the opened directory.
     void Refresh();
+    // Opens the entry at `index` exactly as a double click does (a mount
+    // point opens itself, not the drive's current directory). Returns false
+    // when it cannot be read.
+    bool openEntry(int index);
 signals:
     void Change();
     void Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool open(const QString &directory);
+    void fill(const QString &directory, const QStringList &subdirectories);
+    QString path_;
+    bool filling_ = false;
 };
 
 // Lists the files of Path whose names match Pattern. Pattern uses the old
@@ -86,6 +104,22 @@ public:
 signals:
     void Click();
     void DblClick();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void reread(const QString &keep);
+    QString path_;
+    QString pattern_ = QStringLiteral("*.*");
+    bool filling_ = false;
 };
+
+// Makes `directories` follow the drive chosen in `drives`: opens that drive's
+// current directory. A drive that cannot be read (no medium, not ready) is
+// reported through the message seam over `parent`, and the drive list goes
+// back, without a Change(), to the drive that holds the opened directory.
+// Returns whether the directory list moved to the chosen drive.
+bool followDrive(DriveListBox &drives, DirListBox &directories, QWidget *parent);
 
 } // namespace dorvik::widgets
