@@ -1,5 +1,15 @@
+// setup: installs Dorvik from the directory it is started in.
+#include "setup/installer.h"
+
 #include <QApplication>
+
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setApplicationName("setup");
+    // The installer ends by its own hand (every way out goes through
+    // Installer::end), not when a window happens to be the last one.
+    app.setQuitOnLastWindowClosed(false);
+    dorvik::setup::Installer installer;
+    installer.start();
+    return app.exec();
 }

@@ -1,0 +1,126 @@
+#include "setup/form1.h"
+
+#include "platform/drives.h"
+#include "platform/widgets/messagebox.h"
+#include "platform/widgets/twips.h"
+#include "setup/form2.h"
+#include "setup/form3.h"
+#include "setup/icon.h"
+#include "setup/installer.h"
+#include "setup/texts.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace dorvik::setup {
+
+namespace {
+const QColor kSilver(192, 192, 192);
+}
+
+Form1::Form1(Installer *installer) : SetupWindow(installer) {
+    setObjectName("Form1");
+    setWindowTitle("Setup");
+    setWindowIcon(installerIcon());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kSilver);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    widgets::placeTwips(this, 1665, 1980, 6030, 3135);
+    widgets::sizeClientTwips(this, 6030, 3135);
+
+    Frame2 = new QGroupBox(this);
+    Frame2->setObjectName("Frame2");
+    widgets::placeTwips(Frame2, 120, 240, 5775, 1455);
+    Label2 = new QLabel(Frame2);
+    Label2->setObjectName("Label2");
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setAutoFillBackground(true);
+    widgets::placeTwips(Label2, 240, 240, 5295, 1095);
+
+    Frame1 = new QGroupBox("Directory:", this);
+    Frame1->setObjectName("Frame1");
+    widgets::placeTwips(Frame1, 120, 1920, 5775, 615);
+    Label1 = new QLabel(Frame1);
+    Label1->setObjectName("Label1");
+    Label1->setTextFormat(Qt::PlainText);
+    widgets::placeTwips(Label1, 240, 240, 4215, 255);
+
+    Command1 = commandButton("Command1", "Browse", true);
+    widgets::placeTwips(Command1, 4680, 2125, 1095, 300);
+    Command2 = commandButton("Command2", "Exit setup");
+    widgets::placeTwips(Command2, 4680, 2700, 1095, 300);
+    Command3 = commandButton("Command3", QString());
+    Command3->setIcon(installerIcon());
+    Command3->setIconSize(QSize(32, 32));
+    widgets::placeTwips(Command3, 240, 440, 600, 600);
+    Command3->raise(); // in front of the instruction frame
+
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command3);
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+}
+
+void Form1::Form_Load() {
+    const std::string product = installer()->productName();
+    Label2->setText(QString::fromStdString(instructionText(product)));
+    Label1->setText(QString::fromStdString(proposedTarget(platform::homeDirectory(), product)));
+}
+
+void Form1::Command1_Click() {
+    if (installer()->ending())
+        return;
+    installer()->form2()->show();
+    hide();
+}
+
+void Form1::Command2_Click() {
+    installer()->end();
+}
+
+void Form1::Command3_Click() {
+    if (installer()->ending())
+        return;
+    widgets::MessageBoxPrompter prompter(this);
+    runInstallation(*this, prompter, installer()->environment);
+    installer()->end();
+}
+
+bool Form1::Form_Unload() {
+    if (Form3 *backdrop = installer()->loadedForm3())
+        backdrop->hide();
+    installer()->end();
+    return true;
+}
+
+std::string Form1::productName() const {
+    return installer()->productName();
+}
+
+std::string Form1::targetDirectory() const {
+    return Label1->text().toStdString();
+}
+
+void Form1::setBusy(bool busy) {
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void Form1::setFrameCaption(const std::string &caption) {
+    Frame1->setTitle(QString::fromStdString(caption));
+}
+
+void Form1::setTargetLine(const std::string &text) {
+    Label1->setText(QString::fromStdString(text));
+}
+
+} // namespace dorvik::setup

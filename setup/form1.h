@@ -1,0 +1,42 @@
+// The installer's main window: proposes the target directory, leads to the
+// directory chooser and starts the installation with its picture button.
+#pragma once
+
+#include "setup/installrun.h"
+#include "setup/setupwindow.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace dorvik::setup {
+
+class Form1 : public SetupWindow, public InstallView {
+    Q_OBJECT
+public:
+    explicit Form1(Installer *installer);
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+    QGroupBox *Frame2;
+    QLabel *Label2; // instruction text
+    QPushButton *Command3;
+    QGroupBox *Frame1;
+    QLabel *Label1; // target directory
+    QPushButton *Command1;
+    QPushButton *Command2;
+
+    // InstallView
+    std::string productName() const override;
+    std::string targetDirectory() const override;
+    void setBusy(bool busy) override;
+    void setFrameCaption(const std::string &caption) override;
+    void setTargetLine(const std::string &text) override;
+
+protected:
+    bool Form_Unload() override;
+};
+
+} // namespace dorvik::setup

@@ -1,0 +1,149 @@
+#include "setup/installrun.h"
+
+#include "platform/drives.h"
+#include "platform/fs.h"
+#include "setup/shelllink.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace dorvik::setup {
+
+namespace {
+
+using platform::Status;
+
+constexpr const char *kProgramFile = "Dorvik.exe";
+constexpr const char *kMenuLibrary = "Vb5stkit.dll";
+constexpr std::size_t kMenuLibraryStep = 3; // "Vb5stkit._ll" to the target directory
+
+// Why `path` is not a regular file, in "path: reason" form.
+Status whyMissing(const std::string &path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return Status::fromErrno(path, errno);
+    return Status::failure(path + ": not a regular file");
+}
+
+platform::Message finalMessage(const std::string &product, const std::string &target,
+                               const Status &reason) {
+    platform::Message m;
+    m.title = std::nullopt; // the application's own title
+    m.buttons = platform::Buttons::Ok;
+    if (reason.ok()) {
+        m.text = product + " is successfully installed!";
+        m.icon = platform::Icon::Information;
+    } else {
+        m.text = product + " could not be installed into " + target + ".\n" + reason.message();
+        m.icon = platform::Icon::Critical;
+    }
+    return m;
+}
+
+} // namespace
+
+InstallEnvironment InstallEnvironment::platformDefaults() {
+    InstallEnvironment e;
+    e.systemDirectory = [] { return platform::systemDirectory(); };
+    e.currentDirectory = [] { return platform::currentDirectory(); };
+    e.createShellLink = callShellLinkLibrary;
+    return e;
+}
+
+std::string sourcePath(const std::string &sourceDirectory, const std::string &name) {
+    if (!sourceDirectory.empty() && sourceDirectory.back() == '/')
+        return sourceDirectory + name;
+    return sourceDirectory + "/" + name;
+}
+
+std::vector<CopyStep> copySteps(const std::string &product, const std::string &sourceDirectory,
+                                const std::string &targetDirectory,
+                                const std::string &systemDirectory) {
+    const auto step = [&](const std::string &name, std::string destination) {
+        return CopyStep{name, sourcePath(sourceDirectory, name), std::move(destination)};
+    };
+    const std::string t = targetDirectory + "/";
+    return {
+        step("Msvbvm50.dll", systemDirectory + "/Msvbvm50.dll"),
+        step(product + "._xe", t + product + ".exe"),
+        step("order.txt", t + "order.txt"),
+        step("Vb5stkit._ll", t + kMenuLibrary),
+        step("dorvik.txt", t + "dorvik.txt"),
+        step("Dorvik._xe", t + kProgramFile),
+    };
+}
+
+InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
+                               const InstallEnvironment &environment) {
+    InstallOutcome out;
+    view.setBusy(true);
+    const std::string systemDirectory = environment.systemDirectory();
+    const std::string product = view.productName();
+    const std::string target = view.targetDirectory();
+    out.targetDirectory = target;
+
+    // From here on a failing step is skipped and the run goes on.
+    out.targetStatus = platform::makeDirectory(target);
+
+    const std::string source = environment.currentDirectory();
+    const std::vector<CopyStep> steps = copySteps(product, source, target, systemDirectory);
+
+    view.setFrameCaption("Copying:");
+    for (const CopyStep &s : steps)
+        view.setTargetLine(s.statusLine());
+
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        // Without a system directory the runtime library would land in the
+        // root directory: leave it out instead.
+        if (i == 0 && systemDirectory.empty()) {
+            out.copyStatuses.push_back(
+                Status::failure("Msvbvm50.dll: the system directory is unknown"));
+            continue;
+        }
+        out.copyStatuses.push_back(platform::copyFile(steps[i].sourcePath, steps[i].destination));
+    }
+
+    view.setFrameCaption("Directory:");
+    view.setTargetLine(target);
+
+    platform::Message question;
+    question.text = "Do you want to add the program to the program menu?";
+    question.title = "Setup";
+    question.icon = platform::Icon::Question;
+    question.buttons = platform::Buttons::YesNo;
+    out.menuAsked = true;
+    const std::string library = target + "/" + kMenuLibrary;
+    if (prompter.ask(question) == platform::Answer::Yes) {
+        // Only the library this run has just put there is ever loaded; a file
+        // of that name left from elsewhere is not.
+        if (out.copyStatuses[kMenuLibraryStep].ok() && environment.createShellLink) {
+            out.menuLinkCalled = true;
+            environment.createShellLink(
+                library, ShellLinkCall{"", product, target + "/" + product + ".exe", ""});
+        }
+    }
+
+    platform::removeFile(library);
+    view.setBusy(false);
+
+    // The run succeeded when the program itself arrived: the target directory
+    // exists and the last copy into the program file worked.
+    const std::string program = target + "/" + kProgramFile;
+    Status reason = out.targetStatus;
+    if (reason.ok()) {
+        for (std::size_t i = steps.size(); i-- > 0;) {
+            if (steps[i].destination == program) {
+                reason = out.copyStatuses[i];
+                break;
+            }
+        }
+    }
+    if (reason.ok() && !platform::isRegularFile(program))
+        reason = whyMissing(program);
+    out.installed = reason.ok();
+    out.finalMessage = finalMessage(product, target, reason);
+    prompter.ask(out.finalMessage);
+    return out;
+}
+
+} // namespace dorvik::setup

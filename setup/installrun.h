@@ -1,0 +1,85 @@
+// The installation run: makes the target directory, copies the files of the
+// install medium into place, offers the program-menu entry, removes the
+// menu library again and tells the user the outcome.
+#pragma once
+
+#include "platform/prompter.h"
+#include "platform/status.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dorvik::setup {
+
+// The four strings handed to the menu library, in the order it takes them.
+struct ShellLinkCall {
+    std::string folder;
+    std::string caption;
+    std::string program;
+    std::string arguments;
+    bool operator==(const ShellLinkCall &) const = default;
+};
+
+// Adds a program-menu entry through the library at `libraryPath`. The run
+// ignores the result.
+using ShellLinker = std::function<bool(const std::string &libraryPath, const ShellLinkCall &)>;
+
+// What the run reads from and shows in the main window.
+class InstallView {
+public:
+    virtual ~InstallView() = default;
+    virtual std::string productName() const = 0;
+    // The target directory as the window shows it.
+    virtual std::string targetDirectory() const = 0;
+    // Hourglass on (true) or off.
+    virtual void setBusy(bool busy) = 0;
+    // Caption of the frame around the target directory line.
+    virtual void setFrameCaption(const std::string &caption) = 0;
+    // The target directory line, which also carries the copy status.
+    virtual void setTargetLine(const std::string &text) = 0;
+};
+
+// Where the run finds the machine; defaults ask the platform and load the
+// real menu library.
+struct InstallEnvironment {
+    std::function<std::string()> systemDirectory;
+    std::function<std::string()> currentDirectory;
+    ShellLinker createShellLink;
+
+    static InstallEnvironment platformDefaults();
+};
+
+// One copy of the medium.
+struct CopyStep {
+    std::string sourceName;
+    std::string sourcePath;
+    std::string destination;
+    std::string statusLine() const { return sourceName + " to " + destination; }
+};
+
+// Source path of a file on the medium: the directory, "/" unless it already
+// ends in one, and the name.
+std::string sourcePath(const std::string &sourceDirectory, const std::string &name);
+// The six copies in their order.
+std::vector<CopyStep> copySteps(const std::string &product, const std::string &sourceDirectory,
+                                const std::string &targetDirectory,
+                                const std::string &systemDirectory);
+
+struct InstallOutcome {
+    bool installed = false; // the program arrived in the target directory
+    std::string targetDirectory;
+    platform::Status targetStatus;              // making the target directory
+    std::vector<platform::Status> copyStatuses; // one per copy step
+    bool menuAsked = false;
+    bool menuLinkCalled = false;
+    platform::Message finalMessage;
+};
+
+// Runs the installation from the click to the final message (shown through
+// `prompter`). Failing steps are skipped; the final message tells whether
+// the program itself arrived. Ending the installer is the caller's part.
+InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
+                               const InstallEnvironment &environment);
+
+} // namespace dorvik::setup
