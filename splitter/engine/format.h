@@ -11,8 +11,8 @@ namespace dorvik::engine {
 
 constexpr int kMinPieces = 2;
 constexpr int kMaxPieces = 99;
-constexpr std::int64_t kMinBlock = 30000;        // smallest piece and block
-constexpr std::int64_t kFloppyBytes = 1400000;   // one floppy disk
+constexpr std::int64_t kMinBlock = 30000;      // smallest piece and block
+constexpr std::int64_t kFloppyBytes = 1400000; // one floppy disk
 
 // Base name + the three-digit index ("000" to "098").
 std::string pieceName(std::string_view baseName, int index);

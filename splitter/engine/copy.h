@@ -1,0 +1,29 @@
+// File work shared by split and join: making the target directory and moving
+// a range of bytes into a file that the operation has just made.
+#pragma once
+
+#include "platform/fs.h"
+
+#include <cstdint>
+#include <string>
+
+namespace dorvik::engine::detail {
+
+// Copies `length` bytes of `in` from `inOffset` into `out` at `outOffset`,
+// where `out` is a new file that holds nothing in that range yet.
+// With CopyMethod::Auto the holes of a sparse source are not copied but stay
+// holes in `out` (whose length is set to reach the end of the range), and
+// each stretch of data moves with one platform::copyRange call, so a file
+// without holes goes in one call. With Buffered every byte goes through the
+// block buffer, b bytes at a time. A source shorter than the range is a
+// failure; no zeros are ever made up in place of missing data.
+platform::Status copyIntoNewFile(const platform::File &in, std::int64_t inOffset,
+                                 platform::File &out, std::int64_t outOffset, std::int64_t length,
+                                 std::int64_t blockSize, platform::CopyMethod method);
+
+// Makes the directory `path` (one level) unless it exists. Fails, naming
+// `path` and the reason, when it is no directory afterwards ("Not a
+// directory" for a file in the way).
+platform::Status makeTargetDirectory(const std::string &path);
+
+} // namespace dorvik::engine::detail

@@ -1,0 +1,65 @@
+// Helpers shared by split and join: the hourglass and the failure messages.
+#pragma once
+
+#include "platform/prompter.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+
+namespace dorvik::engine::detail {
+
+// Turns the busy indicator on when made and off exactly once: at end() or,
+// failing that, when the scope is left.
+class BusyScope {
+public:
+    explicit BusyScope(std::function<void(bool)> busy) : busy_(std::move(busy)) {
+        if (busy_)
+            busy_(true);
+    }
+    ~BusyScope() { end(); }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+    void end() {
+        if (on_ && busy_)
+            busy_(false);
+        on_ = false;
+    }
+
+private:
+    std::function<void(bool)> busy_;
+    bool on_ = true;
+};
+
+// A failure message: title "Dorvik", critical icon, one OK button. `reason`
+// is "name: reason" of the failing call, `what` says what became of the files.
+inline platform::Message failureMessage(const std::string &reason, const std::string &what) {
+    platform::Message m;
+    m.text = reason + "\n" + what;
+    m.title = "Dorvik";
+    m.icon = platform::Icon::Critical;
+    m.buttons = platform::Buttons::Ok;
+    return m;
+}
+
+// The reason of a failure on a file written under the temporary name
+// `temporary`, told with the name the user knows, `final`.
+inline std::string underFinalName(const std::string &reason, const std::string &temporary,
+                                  const std::string &final) {
+    if (reason.compare(0, temporary.size(), temporary) == 0)
+        return final + reason.substr(temporary.size());
+    return reason;
+}
+
+// An information message with one OK button and the given title.
+inline platform::Message infoMessage(const std::string &text, const std::string &title) {
+    platform::Message m;
+    m.text = text;
+    m.title = title;
+    m.icon = platform::Icon::Information;
+    m.buttons = platform::Buttons::Ok;
+    return m;
+}
+
+} // namespace dorvik::engine::detail

@@ -1,0 +1,83 @@
+// Shared pieces of the split and join tests: a prompter that logs messages
+// and busy switches in one sequence, directory listings, and a child process
+// under a file-size limit.
+#pragma once
+
+#include "splitter/engine/operations.h"
+#include "tests/support/recording_prompter.h"
+#include "tests/support/temp_dir.h"
+
+#include <algorithm>
+#include <csignal>
+#include <dirent.h>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace dorvik::testing {
+
+// Records messages like RecordingPrompter and also, in `events`, the order of
+// busy switches ("busy on", "busy off") and messages (their text).
+struct EventLog : RecordingPrompter {
+    std::vector<std::string> events;
+    EventLog() {
+        onMessage = [this](const platform::Message &m) { events.push_back(m.text); };
+    }
+    std::function<void(bool)> busy() {
+        return [this](bool on) { events.push_back(on ? "busy on" : "busy off"); };
+    }
+};
+
+inline platform::Message message(const std::string &text, const std::string &title,
+                                 platform::Icon icon = platform::Icon::Information,
+                                 platform::Buttons buttons = platform::Buttons::Ok) {
+    return platform::Message{text, title, icon, buttons};
+}
+
+// Names in a directory, hidden ones included; empty when it does not exist.
+inline std::set<std::string> listDirectory(const std::string &dir) {
+    std::set<std::string> names;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..")
+                names.insert(n);
+        }
+        ::closedir(d);
+    }
+    return names;
+}
+
+// Runs `body` in a child process in which no file may grow beyond `limit`
+// bytes (writes beyond fail with EFBIG); returns the child's exit code, or
+// -1 when it did not exit normally.
+inline int runWithFileSizeLimit(rlim_t limit, const std::function<int()> &body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &r) != 0)
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace dorvik::testing
+
+namespace dorvik::platform {
+// Lets GoogleTest show a message readably.
+inline void PrintTo(const Message &m, std::ostream *os) {
+    *os << "{\"" << m.text << "\", " << (m.title ? "\"" + *m.title + "\"" : "(no title)")
+        << ", icon " << static_cast<int>(m.icon) << ", buttons " << static_cast<int>(m.buttons)
+        << "}";
+}
+} // namespace dorvik::platform
