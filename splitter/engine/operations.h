@@ -24,14 +24,20 @@ struct SplitRequest {
     std::string sourcePath;      // file field: full path of the source
     std::string sourceDirectory; // directory the source was chosen in
     std::string sourceName;      // bare file name chosen there
+    // (The engine takes the source's name and directory from sourcePath, so
+    // the three cannot disagree; the two fields above are informative.)
     std::string targetDirectory; // directory field
     int pieces = 2;              // piece count, 2 to 99
     bool copyToFloppy = false;   // the floppy option
     std::string floppyDirectory; // where the disks are mounted ("" = platform's)
+    // Auto: the kernel copies each piece in one go where it can (holes of a
+    // sparse source stay holes); Buffered: always b bytes at a time.
     platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
     std::function<void(bool)> busy; // hourglass on (true) / off (false)
 };
 
+// The caller writes every field that is set back into its window, whatever
+// the outcome (the suffix is set even when the split ends early).
 struct SplitResult {
     Outcome outcome = Outcome::Refused;
     std::optional<std::string> suffix;          // new text of the suffix field
@@ -41,15 +47,19 @@ struct SplitResult {
 SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
 
 struct JoinRequest {
-    std::string firstPiecePath;  // file field: full path of the first piece
-    std::string pieceDirectory;  // directory the piece was chosen in
-    std::string pieceName;       // bare file name chosen there
+    std::string firstPiecePath; // file field: full path of the first piece
+    std::string pieceDirectory; // directory the piece was chosen in
+    std::string pieceName;      // bare file name chosen there
+    // (Informative likewise: the engine takes both from firstPiecePath.)
     std::string targetDirectory; // directory field
     bool deletePieces = false;   // the delete option
     platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
     std::function<void(bool)> busy;
 };
 
+// The caller applies every field whatever the outcome: a join whose copy
+// into the target directory failed is Failed but has rebuilt the file (and
+// may have deleted the pieces), so clearFields and disableJoin are set then.
 struct JoinResult {
     Outcome outcome = Outcome::Refused;
     std::optional<std::string> count;           // new text of the count field
