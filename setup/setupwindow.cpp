@@ -1,14 +1,43 @@
 #include "setup/setupwindow.h"
 
+#include "platform/widgets/twips.h"
 #include "setup/installer.h"
+#include "setup/texts.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
 
 namespace dorvik::setup {
 
-SetupWindow::SetupWindow(Installer *installer) : installer_(installer) {}
+namespace {
+
+// The small sans-serif face of the classic dialogs, 8 points.
+QFont windowFont() {
+    QFont font = QApplication::font();
+    for (const char *family : {"Liberation Sans", "Arimo", "Arial", "Nimbus Sans"}) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            font.setFamily(QString::fromLatin1(family));
+            break;
+        }
+    }
+    font.setPointSizeF(8);
+    // The longest line of the welcome window's notice must fit its label.
+    const QString line = QString::fromStdString(noticeText()).section('\n', 0, 0);
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(line) > widgets::twips(5055))
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
+
+} // namespace
+
+SetupWindow::SetupWindow(Installer *installer) : installer_(installer) {
+    setFont(windowFont());
+}
 
 QPushButton *SetupWindow::commandButton(const QString &name, const QString &text, bool isDefault) {
     auto *button = new QPushButton(text, this);
