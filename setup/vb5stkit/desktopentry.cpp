@@ -168,7 +168,7 @@ std::optional<std::string> entryText(std::string_view caption, std::string_view 
         return std::nullopt;
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Version=1.5\n"
+           "Version=1.0\n"
            "Name=" +
            *name + "\n" + "Exec=" + *exec + "\n" + "TryExec=" + *tryExec + "\n" +
            "Terminal=false\n"
