@@ -109,8 +109,11 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
                     first + ": not the first piece of a split file; its name has to end in 000.",
                     kNothingJoined);
 
-    // The trailer.
+    // The trailer. (The type is checked before the open, which would wait
+    // forever on a named pipe.)
     PieceSet set;
+    if (platform::exists(first) && !platform::isRegularFile(first))
+        return fail(Outcome::Refused, first + ": Not a regular file", kNothingJoined);
     {
         platform::File in;
         if (Status s = in.open(first, platform::File::Mode::Read); !s)

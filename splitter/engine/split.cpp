@@ -116,6 +116,9 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
         return fail(Outcome::Refused, "No file to split was chosen.", kNothingWritten);
     result.suffix = platform::lastCharacters(source, 3);
 
+    // (Checked before the open, which would wait forever on a named pipe.)
+    if (platform::exists(source) && !platform::isRegularFile(source))
+        return fail(Outcome::Failed, source + ": Not a regular file", kNothingWritten);
     platform::File in;
     if (Status s = in.open(source, platform::File::Mode::Read); !s)
         return fail(Outcome::Failed, s.message(), kNothingWritten);
@@ -123,8 +126,6 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
     const std::optional<std::int64_t> L = in.length(&lengthStatus);
     if (!L)
         return fail(Outcome::Failed, lengthStatus.message(), kNothingWritten);
-    if (!platform::isRegularFile(source))
-        return fail(Outcome::Failed, source + ": Not a regular file", kNothingWritten);
 
     const int N = request.pieces;
     if (N < kMinPieces || N > kMaxPieces)

@@ -223,6 +223,24 @@ TEST(SplitChecks, SuffixOutsideLatin1IsRefused) {
     EXPECT_FALSE(platform::exists(dir / "out"));
 }
 
+TEST(SplitChecks, NamedPipesAreRefusedWithoutWaitingForAWriter) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe.000").c_str(), 0600), 0);
+    EventLog log;
+    EXPECT_EQ(engine::split(splitRequest(dir / "pipe.bin", dir / "out", 2), log).outcome,
+              Outcome::Failed);
+    JoinRequest join;
+    join.firstPiecePath = dir / "pipe.000";
+    EXPECT_EQ(engine::join(join, log).outcome, Outcome::Refused);
+    ASSERT_EQ(log.messages.size(), 2u);
+    EXPECT_EQ(log.messages[0].text,
+              dir / "pipe.bin" + ": Not a regular file\nNothing was written.");
+    EXPECT_EQ(log.messages[1].text, dir / "pipe.000" +
+                                        ": Not a regular file\nNothing was joined; the pieces are "
+                                        "untouched.");
+}
+
 TEST(SplitChecks, APieceThatWouldReplaceTheSourceIsRefused) {
     TempDir dir;
     ASSERT_TRUE(platform::makeDirectory(dir / "other"));
