@@ -1,11 +1,13 @@
+// Dorvik: cuts a large file into pieces and puts the pieces together again.
+#include "splitter/windows/form1.h"
+#include "splitter/windows/icon.h"
+
 #include <QApplication>
-#include <QWidget>
-namespace dorvik::splitter {
-QWidget *createMainWindow();
-}
+
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    QWidget *w = dorvik::splitter::createMainWindow();
-    w->show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Dorvik"));
+    QApplication::setWindowIcon(dorvik::splitter::programIcon());
+    dorvik::splitter::Form1 main;
+    return QApplication::exec();
 }

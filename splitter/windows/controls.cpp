@@ -1,0 +1,147 @@
+#include "splitter/windows/controls.h"
+
+#include "platform/widgets/twips.h"
+#include "splitter/windows/icon.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace dorvik::splitter {
+
+Window::Window(const char *name, int clientWidth, int clientHeight, bool minimizeBox) {
+    setObjectName(QString::fromLatin1(name));
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (minimizeBox)
+        flags |= Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+    setModal(false);
+    setWindowIcon(programIcon());
+    setFont(windowFont());
+    widgets::sizeClientTwips(this, clientWidth, clientHeight);
+}
+
+QFont windowFont() {
+    static const QFont font = [] {
+        QFont f = QApplication::font();
+        for (const char *family :
+             {"Liberation Sans", "Arimo", "Arial", "Nimbus Sans", "Helvetica"}) {
+            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+                f.setFamily(QString::fromLatin1(family));
+                break;
+            }
+        }
+        f.setPointSizeF(8);
+        // The tightest captions of the layouts, with the widths they have.
+        auto fits = [](const QFont &candidate) {
+            const QFontMetrics metrics(candidate);
+            return metrics.horizontalAdvance(QStringLiteral("Split file to directory:")) <=
+                       widgets::twips(1635) &&
+                   metrics.horizontalAdvance(QStringLiteral("Split file into")) <=
+                       widgets::twips(915);
+        };
+        while (f.pointSizeF() > 6 && !fits(f))
+            f.setPointSizeF(f.pointSizeF() - 0.5);
+        return f;
+    }();
+    return font;
+}
+
+void CheckBox::paintEvent(QPaintEvent *) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+
+    QStyleOptionButton indicator = option;
+    indicator.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
+
+    QRect textArea = rect();
+    textArea.setLeft(indicator.rect.right() + 1 +
+                     style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    painter.drawText(textArea, flags, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = painter.boundingRect(textArea, flags, text()).adjusted(-1, 0, 1, 0) & rect();
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+bool CheckBox::hitButton(const QPoint &pos) const {
+    return rect().contains(pos);
+}
+
+void placeNamed(QWidget *widget, const char *name, Twips at) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widgets::placeTwips(widget, at.left, at.top, at.width, at.height);
+}
+
+QLabel *makeLabel(QWidget *window, const char *name, const QString &caption, Twips at) {
+    auto *label = place(new QLabel(caption, window), name, at);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, Twips at) {
+    return place(new QPushButton(caption, window), name, at);
+}
+
+QLineEdit *makeField(QWidget *window, const char *name, const QString &text, Twips at) {
+    return place(new QLineEdit(text, window), name, at);
+}
+
+QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at) {
+    QLineEdit *field = makeField(window, name, QString(), at);
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    useTooltipColours(field);
+    return field;
+}
+
+CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at) {
+    return place(new CheckBox(caption, window), name, at);
+}
+
+void useTooltipColours(QWidget *widget) {
+    QPalette colours = widget->palette();
+    const QColor base = colours.color(QPalette::ToolTipBase);
+    const QColor text = colours.color(QPalette::ToolTipText);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Base, base);
+        colours.setColor(group, QPalette::Window, base);
+        colours.setColor(group, QPalette::Text, text);
+        colours.setColor(group, QPalette::WindowText, text);
+    }
+    colours.setColor(QPalette::Disabled, QPalette::Base, base);
+    colours.setColor(QPalette::Disabled, QPalette::Window, base);
+    widget->setPalette(colours);
+    widget->setAutoFillBackground(true);
+}
+
+void showInstead(QWidget *shown, QWidget *hidden) {
+    if (hidden && hidden->isVisible()) {
+        QRect frame = shown->frameGeometry();
+        frame.moveCenter(hidden->frameGeometry().center());
+        shown->move(frame.topLeft().x() < 0 ? 0 : frame.topLeft().x(),
+                    frame.topLeft().y() < 0 ? 0 : frame.topLeft().y());
+    }
+    shown->show();
+    shown->activateWindow();
+    if (hidden && hidden != shown)
+        hidden->hide();
+}
+
+} // namespace dorvik::splitter

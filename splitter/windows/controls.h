@@ -1,0 +1,83 @@
+// What the splitter's four windows have in common: the window base, the
+// control makers that place a named control at its twips rectangle, and the
+// check box whose caption wraps.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFont>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace dorvik::splitter {
+
+// A control's place in its window: left, top, width, height in twips.
+struct Twips {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// A window of the program: not modal, fixed client size, the program's icon.
+// Enter answers the default button; Escape does nothing. A window that has
+// been closed by its close box is "unloaded" and waits for its destruction.
+class Window : public QDialog {
+    Q_OBJECT
+public:
+    Window(const char *name, int clientWidth, int clientHeight, bool minimizeBox);
+    bool isUnloaded() const { return unloaded_; }
+
+public slots:
+    void reject() override {}
+
+protected:
+    void markUnloaded() { unloaded_ = true; }
+
+private:
+    bool unloaded_ = false;
+};
+
+// A check box whose caption wraps onto further lines inside its rectangle.
+class CheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool hitButton(const QPoint &pos) const override;
+};
+
+// Places `widget` at `at`, names it and returns it.
+template <class T> T *place(T *widget, const char *name, Twips at);
+void placeNamed(QWidget *widget, const char *name, Twips at);
+
+QLabel *makeLabel(QWidget *window, const char *name, const QString &caption, Twips at);
+QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, Twips at);
+// A field the user types into.
+QLineEdit *makeField(QWidget *window, const char *name, const QString &text, Twips at);
+// A field only the program fills: read only, not in the focus order, in the
+// tooltip colours.
+QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at);
+CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at);
+
+// The font of the windows: the size the layouts were drawn for (8 points),
+// in a narrow sans-serif family where one is installed, made smaller when the
+// captions would not fit the widths they were given.
+QFont windowFont();
+
+// Paints the widget in the user's tooltip background (and text) colour.
+void useTooltipColours(QWidget *widget);
+
+// Shows `shown` where `hidden` is (centred over it), then hides `hidden`.
+void showInstead(QWidget *shown, QWidget *hidden);
+
+template <class T> T *place(T *widget, const char *name, Twips at) {
+    placeNamed(widget, name, at);
+    return widget;
+}
+
+} // namespace dorvik::splitter

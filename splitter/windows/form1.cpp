@@ -1,0 +1,358 @@
+#include "splitter/windows/form1.h"
+
+#include "platform/fs.h"
+#include "platform/widgets/messagebox.h"
+#include "splitter/engine/operations.h"
+#include "splitter/windows/form2.h"
+#include "splitter/windows/form3.h"
+#include "splitter/windows/form4.h"
+#include "splitter/windows/preview.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace dorvik::splitter {
+
+namespace {
+
+QString fromStd(const std::string &text) {
+    return QString::fromStdString(text);
+}
+
+// The hourglass while an operation runs. It is lifted while a message box
+// is open, so the user's answer is not asked for under an hourglass.
+class BusyPointer {
+public:
+    ~BusyPointer() { set(false); }
+    void set(bool on) {
+        if (on == on_)
+            return;
+        on_ = on;
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+    bool isOn() const { return on_; }
+    std::function<void(bool)> callback() {
+        return [this](bool on) { set(on); };
+    }
+
+private:
+    bool on_ = false;
+};
+
+class OperationPrompter : public widgets::MessageBoxPrompter {
+public:
+    OperationPrompter(QWidget *parent, BusyPointer &busy)
+        : MessageBoxPrompter(parent), busy_(busy) {}
+    platform::Answer ask(const platform::Message &message) override {
+        const bool wasBusy = busy_.isOn();
+        busy_.set(false);
+        const platform::Answer answer = MessageBoxPrompter::ask(message);
+        busy_.set(wasBusy);
+        return answer;
+    }
+
+private:
+    BusyPointer &busy_;
+};
+
+} // namespace
+
+Form1::Form1() : Window("Form1", 4845, 4440, true) {
+    setWindowTitle(QStringLiteral("Dorvik"));
+
+    // clang-format off
+    Label1   = makeLabel(this, "Label1", "File to split:",            {120, 120, 1635, 255});
+    Text1    = makeDisplayField(this, "Text1",                        {120, 360, 3495, 300});
+    Command1 = makeButton(this, "Command1", "Browse",                 {3720, 360, 975, 300});
+    Label2   = makeLabel(this, "Label2", "Split file to directory:",  {120, 795, 1635, 195});
+    Text7    = makeDisplayField(this, "Text7",                        {120, 1020, 3495, 300});
+    Command5 = makeButton(this, "Command5", "Browse",                 {3720, 1020, 975, 300});
+    Label3   = makeLabel(this, "Label3", "Split file into",           {120, 1500, 915, 255});
+    Label11  = makeLabel(this, "Label11", "2",                        {1020, 1500, 315, 195});
+    Label6   = makeLabel(this, "Label6", "pieces:",                   {1280, 1495, 555, 255});
+    HScroll1 = place(new QScrollBar(Qt::Horizontal, this), "HScroll1", {2280, 1495, 2415, 255});
+    Label4   = makeLabel(this, "Label4", "",                          {120, 1860, 4575, 1635});
+    Check2   = makeCheckBox(this, "Check2", "Copy splitted files to floppy disks?",
+                                                                      {120, 3600, 1815, 375});
+    Check1   = makeCheckBox(this, "Check1", "Delete splitted files?", {120, 3600, 1815, 315});
+    Command3 = makeButton(this, "Command3", "Split",                  {2640, 3630, 975, 300});
+    Command4 = makeButton(this, "Command4", "Join",                   {3720, 3630, 975, 300});
+    Command6 = makeButton(this, "Command6", "About",                  {2640, 4020, 975, 300});
+    Command2 = makeButton(this, "Command2", "Quit",                   {3720, 4020, 975, 300});
+    Text2    = makeField(this, "Text2", "Text2",                      {5160, 600, 675, 315});
+    Text4    = makeField(this, "Text4", "Text4",                      {5160, 1380, 735, 315});
+    // clang-format on
+
+    Command1->setDefault(true);
+    Command3->setEnabled(false);
+    Command4->setEnabled(false);
+    Check1->hide();
+    Check2->hide();
+    // Working storage of the split and the join, never seen.
+    for (QLineEdit *storage : {Text2, Text4}) {
+        storage->setFocusPolicy(Qt::NoFocus);
+        storage->hide();
+    }
+
+    HScroll1->setRange(2, 99);
+    HScroll1->setValue(2);
+    HScroll1->setSingleStep(1);
+    HScroll1->setPageStep(5);
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
+
+    Label11->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label4->setWordWrap(true);
+    useTooltipColours(Label4);
+
+    setTabOrder(Command1, Command5);
+    setTabOrder(Command5, HScroll1);
+    setTabOrder(HScroll1, Check2);
+    setTabOrder(Check2, Command3);
+    setTabOrder(Command3, Command4);
+    setTabOrder(Command4, Command6);
+    setTabOrder(Command6, Command2);
+    setTabOrder(Command2, Check1);
+
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    // Value changes while the thumb is dragged are Scroll; every other change,
+    // and the release of the thumb, is Change.
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this] {
+        if (HScroll1->isSliderDown())
+            HScroll1_Scroll();
+        else
+            HScroll1_Change();
+    });
+    connect(HScroll1, &QScrollBar::sliderReleased, this, &Form1::HScroll1_Change);
+
+    Form_Load();
+}
+
+Form1::~Form1() {
+    delete form2_.data();
+    delete form3_.data();
+    delete form4_.data();
+}
+
+Form2 *Form1::fileChooser() {
+    if (form2_ && form2_->isUnloaded())
+        delete form2_.data();
+    if (!form2_)
+        form2_ = new Form2(this);
+    return form2_;
+}
+
+Form3 *Form1::directoryChooser() {
+    if (form3_ && form3_->isUnloaded())
+        delete form3_.data();
+    if (!form3_)
+        form3_ = new Form3(this);
+    return form3_;
+}
+
+Form2 *Form1::existingFileChooser() const {
+    return form2_ && !form2_->isUnloaded() ? form2_.data() : nullptr;
+}
+
+Form3 *Form1::existingDirectoryChooser() const {
+    return form3_ && !form3_->isUnloaded() ? form3_.data() : nullptr;
+}
+
+Form4 *Form1::existingAboutWindow() const {
+    return form4_ && !form4_->isUnloaded() ? form4_.data() : nullptr;
+}
+
+void Form1::rememberChoice(const QString &path, const QString &directory, const QString &name) {
+    chosenPath_ = path;
+    chosenDirectory_ = directory;
+    chosenName_ = name;
+}
+
+QString Form1::sourceDirectory() const {
+    if (!chosenPath_.isEmpty() && Text1->text() == chosenPath_)
+        return chosenDirectory_;
+    return fromStd(platform::directoryOf(Text1->text().toStdString()));
+}
+
+QString Form1::sourceName() const {
+    if (!chosenPath_.isEmpty() && Text1->text() == chosenPath_)
+        return chosenName_;
+    return fromStd(platform::fileNameOf(Text1->text().toStdString()));
+}
+
+void Form1::showJoinMode() {
+    Label1->setText(QStringLiteral("File to join:"));
+    Label4->clear();
+    Label2->setText(QStringLiteral("Join files to directory:"));
+    Label3->hide();
+    Label11->hide();
+    Label6->hide();
+    HScroll1->setEnabled(false);
+    Command3->setEnabled(false);
+    Command4->setEnabled(true);
+    Check1->show();
+    Check2->hide();
+}
+
+void Form1::showSplitMode() {
+    HScroll1->setEnabled(true);
+    Label1->setText(QStringLiteral("File to split:"));
+    Label2->setText(QStringLiteral("Split file to directory:"));
+    Label3->show();
+    Label11->show();
+    Label6->show();
+    Command3->setEnabled(true);
+    Command4->setEnabled(false);
+    Label11->setText(QString::number(HScroll1->value()));
+    Check1->hide();
+    Check2->show();
+}
+
+void Form1::Form_Load() {
+    setWindowTitle(QStringLiteral("Dorvik"));
+
+    platform::Message notice;
+    notice.text = versionNotice().toStdString();
+    notice.title = "Dorvik  ";
+    notice.icon = platform::Icon::Information;
+    notice.buttons = platform::Buttons::Ok;
+    widgets::messageBox(nullptr, notice);
+
+    Command3->setEnabled(false);
+    Command4->setEnabled(false);
+    show();
+    Text1->clear();
+}
+
+void Form1::Form_Unload() {
+    endProgram();
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::endProgram() {
+    // No other window's close handler runs: the windows are only hidden here
+    // and go when the main window is destroyed.
+    for (QWidget *window :
+         {static_cast<QWidget *>(form2_.data()), static_cast<QWidget *>(form3_.data()),
+          static_cast<QWidget *>(form4_.data())})
+        if (window)
+            window->hide();
+    hide();
+    QCoreApplication::exit(0);
+}
+
+void Form1::Command1_Click() {
+    Form2 *chooser = fileChooser();
+    chooser->File1->setPattern(QStringLiteral("*.*  "));
+    chooser->File1->Refresh();
+    chooser->selectType(0);
+    showInstead(chooser, this);
+}
+
+void Form1::Command5_Click() {
+    Form3 *chooser = directoryChooser();
+    chooser->Text1->clear();
+    showInstead(chooser, this);
+}
+
+void Form1::Command6_Click() {
+    if (form4_)
+        delete form4_.data();
+    form4_ = new Form4(this);
+    showInstead(form4_, this);
+}
+
+void Form1::Command2_Click() {
+    endProgram();
+}
+
+void Form1::Command3_Click() {
+    engine::SplitRequest request;
+    request.sourcePath = Text1->text().toStdString();
+    request.sourceDirectory = sourceDirectory().toStdString();
+    request.sourceName = sourceName().toStdString();
+    request.targetDirectory = Text7->text().toStdString();
+    request.pieces = Label11->text().toInt();
+    request.copyToFloppy = Check2->isChecked();
+
+    BusyPointer busy;
+    request.busy = busy.callback();
+    OperationPrompter prompter(this, busy);
+    const engine::SplitResult result = engine::split(request, prompter);
+    busy.set(false);
+
+    if (result.suffix)
+        Text4->setText(fromStd(*result.suffix));
+    if (result.targetDirectory)
+        Text7->setText(fromStd(*result.targetDirectory));
+}
+
+void Form1::Command4_Click() {
+    engine::JoinRequest request;
+    request.firstPiecePath = Text1->text().toStdString();
+    request.pieceDirectory = sourceDirectory().toStdString();
+    request.pieceName = sourceName().toStdString();
+    request.targetDirectory = Text7->text().toStdString();
+    request.deletePieces = Check1->isChecked();
+
+    BusyPointer busy;
+    request.busy = busy.callback();
+    OperationPrompter prompter(this, busy);
+    const engine::JoinResult result = engine::join(request, prompter);
+    busy.set(false);
+
+    if (result.count)
+        Text2->setText(fromStd(*result.count));
+    if (result.suffix)
+        Text4->setText(fromStd(*result.suffix));
+    if (result.targetDirectory)
+        Text7->setText(fromStd(*result.targetDirectory));
+    if (result.clearFields) {
+        Text1->clear();
+        Text7->clear();
+    }
+    if (result.disableJoin)
+        Command4->setEnabled(false);
+}
+
+void Form1::HScroll1_Change() {
+    updatePreview();
+}
+
+void Form1::HScroll1_Scroll() {
+    updatePreview();
+}
+
+void Form1::updatePreview() {
+    Label11->setText(QString::number(HScroll1->value()));
+    const QString path = Text1->text();
+    if (path.isEmpty())
+        return;
+    Label4->clear();
+    platform::Status status;
+    const auto length = platform::fileLength(path.toStdString(), &status);
+    if (!length) {
+        Label4->setText(unmeasurableSentence(path, fromStd(status.message())));
+        return;
+    }
+    Label4->setText(previewSentence(path, *length, Label11->text().toInt(), PieceSize::Exact,
+                                    QLocale().decimalPoint()));
+}
+
+} // namespace dorvik::splitter

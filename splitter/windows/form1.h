@@ -1,0 +1,98 @@
+// The main window: the chosen file, the target directory, the piece count
+// with its size preview, the two options, and the buttons that browse, split,
+// join, show the About window and quit. It lives for the whole run.
+#pragma once
+
+#include "splitter/windows/controls.h"
+
+#include <QPointer>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace dorvik::splitter {
+
+class Form2;
+class Form3;
+class Form4;
+
+class Form1 : public Window {
+    Q_OBJECT
+public:
+    // Builds the window and runs Form_Load, which shows the start-up notice
+    // and then the window.
+    explicit Form1();
+    ~Form1() override;
+
+    // The controls, by name; the choosers write into them.
+    QLabel *Label1;
+    QLineEdit *Text1;
+    QPushButton *Command1;
+    QLabel *Label2;
+    QLineEdit *Text7;
+    QPushButton *Command5;
+    QLabel *Label3;
+    QLabel *Label11;
+    QLabel *Label6;
+    QScrollBar *HScroll1;
+    QLabel *Label4;
+    CheckBox *Check2;
+    CheckBox *Check1;
+    QPushButton *Command3;
+    QPushButton *Command4;
+    QPushButton *Command6;
+    QPushButton *Command2;
+    QLineEdit *Text2;
+    QLineEdit *Text4;
+
+    // The choosers, created (hidden) when they do not exist yet.
+    Form2 *fileChooser();
+    Form3 *directoryChooser();
+    // The windows that exist now (null when not), for whoever inspects them.
+    Form2 *existingFileChooser() const;
+    Form3 *existingDirectoryChooser() const;
+    Form4 *existingAboutWindow() const;
+
+    // Called by the file chooser's OK when it puts `path` into Text1: the
+    // folder and bare name it was chosen as. Split and Join use these as long
+    // as Text1 still holds `path`.
+    void rememberChoice(const QString &path, const QString &directory, const QString &name);
+
+    // The two presentations, in the order the file chooser applies them.
+    void showJoinMode();
+    void showSplitMode();
+
+public slots:
+    void Form_Load();
+    void Form_Unload();
+    void Command1_Click();
+    void Command5_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command6_Click();
+    void Command2_Click();
+    void HScroll1_Change();
+    void HScroll1_Scroll();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void updatePreview();
+    void endProgram();
+    // Folder and bare name of the file in Text1.
+    QString sourceDirectory() const;
+    QString sourceName() const;
+
+    QPointer<Form2> form2_;
+    QPointer<Form3> form3_;
+    QPointer<Form4> form4_;
+    QString chosenPath_;
+    QString chosenDirectory_;
+    QString chosenName_;
+};
+
+} // namespace dorvik::splitter

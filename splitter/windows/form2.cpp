@@ -1,0 +1,175 @@
+#include "splitter/windows/form2.h"
+
+#include "platform/fs.h"
+#include "platform/widgets/messagebox.h"
+#include "splitter/windows/form1.h"
+#include "splitter/windows/preview.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace dorvik::splitter {
+
+namespace {
+
+// Bytes on one floppy disk: the suggested piece count is the number of disks
+// the file needs.
+constexpr std::int64_t kDiskBytes = 1400000;
+
+} // namespace
+
+bool isJoinName(const QString &name) {
+    const qsizetype n = name.size();
+    if (n < 3)
+        return true;
+    return name[n - 1] == u'0' || name[n - 3] == u'0';
+}
+
+Form2::Form2(Form1 *main) : Window("Form2", 4815, 4470, false), main_(main) {
+    setWindowTitle(QStringLiteral("Filemeny"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    // clang-format off
+    Drive1   = place(new widgets::DriveListBox(this), "Drive1", {1920, 570, 1635, 315});
+    Dir1     = place(new widgets::DirListBox(this), "Dir1",     {1920, 1290, 1635, 3015});
+    File1    = place(new widgets::FileListBox(this), "File1",   {120, 1290, 1635, 3015});
+    Combo1   = place(new QComboBox(this), "Combo1",             {120, 570, 1635, 315});
+    Command1 = makeButton(this, "Command1", "OK",               {3720, 570, 975, 300});
+    Command2 = makeButton(this, "Command2", "Cancel",           {3720, 1290, 975, 300});
+    Label1   = makeLabel(this, "Label1", "/",                   {120, 80, 4455, 255});
+    Label2   = makeLabel(this, "Label2", "List files:",         {120, 345, 1335, 255});
+    Label3   = makeLabel(this, "Label3", "Drive:",              {1920, 345, 1575, 255});
+    Label4   = makeLabel(this, "Label4", "File Name:",          {120, 1065, 1575, 255});
+    Label5   = makeLabel(this, "Label5", "Directorys:",         {1920, 1065, 1575, 255});
+    // clang-format on
+
+    for (QWidget *list : {static_cast<QWidget *>(Drive1), static_cast<QWidget *>(Dir1),
+                          static_cast<QWidget *>(File1), static_cast<QWidget *>(Combo1)})
+        useTooltipColours(list);
+
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, File1);
+    setTabOrder(File1, Combo1);
+    setTabOrder(Combo1, Command1);
+    setTabOrder(Command1, Command2);
+
+    connect(Drive1, &widgets::DriveListBox::Change, this, &Form2::Drive1_Change);
+    connect(Dir1, &widgets::DirListBox::Change, this, &Form2::Dir1_Change);
+    connect(File1, &widgets::FileListBox::Click, this, &Form2::File1_Click);
+    connect(File1, &widgets::FileListBox::DblClick, this, &Form2::File1_DblClick);
+    connect(Combo1, &QComboBox::activated, this, &Form2::Combo1_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+
+    Form_Load();
+}
+
+void Form2::Form_Load() {
+    // The lists start at the process's current drive and directory.
+    File1->setPath(Dir1->Path());
+    File1->Refresh();
+    Combo1->addItem(QStringLiteral("(all files) *.*  "));
+    Combo1->addItem(QStringLiteral("*.exe"));
+    Combo1->addItem(QStringLiteral("*.000"));
+    Label1->setText(Dir1->List(Dir1->ListIndex()));
+}
+
+void Form2::selectType(int index) {
+    Combo1->setCurrentIndex(index);
+    Combo1_Click();
+}
+
+void Form2::Combo1_Click() {
+    File1->setPattern(Combo1->currentText().right(5));
+    File1->setPath(Dir1->Path());
+    File1->Refresh();
+}
+
+void Form2::Drive1_Change() {
+    widgets::followDrive(*Drive1, *Dir1, this);
+}
+
+void Form2::Dir1_Change() {
+    File1->setPath(Dir1->Path());
+}
+
+QString Form2::fullPath() const {
+    return QString::fromStdString(
+        platform::joinRootAware(File1->Path().toStdString(), File1->FileName().toStdString()));
+}
+
+void Form2::File1_Click() {
+    Label1->setText(fullPath());
+}
+
+void Form2::File1_DblClick() {
+    // The same as selecting the file and pressing OK. (OK fills the main
+    // window's fields itself, and leaves them alone when the file is gone.)
+    Command1_Click();
+}
+
+void Form2::Command1_Click() {
+    const QString path = fullPath();
+    const QString name = File1->FileName();
+    if (name.isEmpty()) {
+        main_->Text1->setText(path);
+        platform::Message message;
+        message.text = "You have to choose a file!";
+        message.icon = platform::Icon::None;
+        widgets::messageBox(this, message);
+        return;
+    }
+
+    // The file may have gone since the list was read: say so, and leave the
+    // main window as it is.
+    platform::Status status;
+    const auto length = platform::fileLength(path.toStdString(), &status);
+    if (!length) {
+        platform::Message message;
+        message.text = status.message() + "\nThe file cannot be opened; choose another one.";
+        message.title = "Dorvik";
+        widgets::messageBox(this, message);
+        File1->Refresh();
+        return;
+    }
+    main_->Text1->setText(path);
+    main_->rememberChoice(path, File1->Path(), name);
+
+    // Suggested piece count: the floppy disks the file needs, when the slider
+    // takes that number.
+    const std::int64_t disks = (*length + kDiskBytes - 1) / kDiskBytes;
+    if (disks >= main_->HScroll1->minimum() && disks <= main_->HScroll1->maximum())
+        main_->HScroll1->setValue(static_cast<int>(disks));
+
+    main_->Label4->setText(previewSentence(path, *length, main_->Label11->text().toInt(),
+                                           PieceSize::WholeBytes, QLocale().decimalPoint()));
+
+    if (isJoinName(name))
+        main_->showJoinMode();
+    else
+        main_->showSplitMode();
+
+    main_->Text7->setText(Dir1->Path());
+    showInstead(main_, this);
+}
+
+void Form2::Command2_Click() {
+    showInstead(main_, this);
+}
+
+void Form2::Form_Unload() {
+    showInstead(main_, this);
+}
+
+void Form2::closeEvent(QCloseEvent *event) {
+    Form_Unload();
+    markUnloaded();
+    event->accept();
+}
+
+} // namespace dorvik::splitter

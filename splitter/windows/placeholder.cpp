@@ -1,8 +1,0 @@
-#include <QWidget>
-namespace dorvik::splitter {
-QWidget *createMainWindow() {
-    auto *w = new QWidget;
-    w->setWindowTitle("Dorvik");
-    return w;
-}
-} // namespace dorvik::splitter
