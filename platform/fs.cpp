@@ -352,7 +352,11 @@ Status copyFile(const std::string &from, const std::string &to, CopyMethod metho
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return Status::fromErrno(to, errno);
-    ::close(fd);
+    if (::close(fd) != 0 && errno != EINTR) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        return Status::fromErrno(to, err);
+    }
 
     File out;
     Status result = out.open(temp, File::Mode::Append);
