@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -231,6 +232,15 @@ void DirListBox::keyPressEvent(QKeyEvent *event) {
     QListWidget::keyPressEvent(event);
 }
 
+void DirListBox::mousePressEvent(QMouseEvent *event) {
+    const int before = currentRow();
+    QListWidget::mousePressEvent(event);
+    // A click on the entry that is already selected is a click all the same.
+    if (event->button() == Qt::LeftButton && currentRow() == before &&
+        itemAt(event->position().toPoint()) == item(before))
+        emit Click();
+}
+
 bool DirListBox::open(const QString &directory) {
     if (!readableDirectory(directory))
         return false;
@@ -352,6 +362,15 @@ void FileListBox::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+void FileListBox::mousePressEvent(QMouseEvent *event) {
+    const QString before = FileName();
+    QListWidget::mousePressEvent(event);
+    const QListWidgetItem *under = itemAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && under && !before.isEmpty() &&
+        under->text() == before && FileName() == before)
+        emit Click();
 }
 
 void FileListBox::reread(const QString &keep) {

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class QKeyEvent;
+class QMouseEvent;
 
 namespace dorvik::widgets {
 
@@ -35,8 +36,9 @@ private:
 
 // Shows a directory: its ancestors from the root down, the directory itself,
 // then its subdirectories (sorted). Entries are full paths, shown as names.
-// Path has no trailing separator except for a root ("/"). A click (or arrow
-// key) selects an entry and emits Click(); a double click or Enter opens it,
+// Path has no trailing separator except for a root ("/"). A click (also on
+// the entry already selected) or an arrow key selects an entry and emits
+// Click(); a double click or Enter opens it,
 // which sets Path and emits Change().
 class DirListBox : public QListWidget {
     Q_OBJECT
@@ -70,6 +72,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     bool open(const QString &directory);
@@ -107,6 +110,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void reread(const QString &keep);

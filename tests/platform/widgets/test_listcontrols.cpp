@@ -143,6 +143,9 @@ void ListControlsTest::fileListSelectionAndRefresh() {
     const QPoint centre = list.visualItemRect(first).center();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
     QCOMPARE(list.FileName(), QString("a.000"));
+    const int clicked = clicks.count();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
+    QCOMPARE(clicks.count(), clicked + 1);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
     QCOMPARE(doubleClicks.count(), 1);
     QTest::keyClick(&list, Qt::Key_Return);
@@ -217,6 +220,10 @@ void ListControlsTest::directoryListClickSelectsDoubleClickOpens() {
     QCOMPARE(clicks.count(), 1);
     QCOMPARE(changes.count(), 0);
     QCOMPARE(list.Path(), dir.path());
+    // Clicking it again is another click.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(one)).center());
+    QCOMPARE(clicks.count(), 2);
 
     // A double click opens.
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {},
