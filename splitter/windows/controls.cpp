@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,24 @@ QFont windowFont() {
         return f;
     }();
     return font;
+}
+
+void Window::withoutDefaultButton() {
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+}
+
+void Window::keyPressEvent(QKeyEvent *event) {
+    // A button that is not an auto-default one passes Enter on to us.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto *button = qobject_cast<QPushButton *>(focusWidget());
+        if (button && !button->autoDefault()) {
+            if (button->isEnabled())
+                button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CheckBox::paintEvent(QPaintEvent *) {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFont>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,6 +36,10 @@ public slots:
 
 protected:
     void markUnloaded() { unloaded_ = true; }
+    // For a window without a default button: Enter clicks only the button
+    // that has the focus, and the dialog picks no default of its own.
+    void withoutDefaultButton();
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool unloaded_ = false;

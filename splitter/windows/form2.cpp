@@ -66,6 +66,7 @@ Form2::Form2(Form1 *main) : Window("Form2", 4815, 4470, false), main_(main) {
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 
+    withoutDefaultButton();
     Form_Load();
 }
 

@@ -42,6 +42,7 @@ Form3::Form3(Form1 *main) : Window("Form3", 4140, 3990, false), main_(main) {
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+    withoutDefaultButton();
 }
 
 void Form3::Drive1_Change() {

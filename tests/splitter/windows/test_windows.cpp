@@ -131,6 +131,7 @@ private slots:
     void directoryChooserNameRule();
     void directoryChooserCreateRule();
     void directoryChooserDriveRule();
+    void choosersHaveNoDefaultButton();
     void unreadableDriveKeepsTheChooserUsable();
     void aboutIsCreatedAnewAndDestroyedOnClose();
     void quitEndsTheProgramAtOnce();
@@ -675,6 +676,30 @@ void WindowsTest::directoryChooserDriveRule() {
     QCOMPARE(control<QLabel>(chooser, "Label2")->text(), drives->Drive());
     QCOMPARE(dirs->Path(), QString::fromStdString(
                                platform::driveCurrentDirectory(drives->Drive().toStdString())));
+}
+
+void WindowsTest::choosersHaveNoDefaultButton() {
+    form_->Command5_Click();
+    QWidget *chooser = window("Form3");
+    QVERIFY(control<widgets::DirListBox>(chooser, "Dir1")->setPath(dir_->path()));
+    auto *name = control<QLineEdit>(chooser, "Text1");
+    name->setFocus();
+    QTest::keyClicks(name, "typed");
+    QTest::keyClick(name, Qt::Key_Return);
+    QVERIFY(!QFileInfo::exists(dir_->filePath("typed")));
+    QVERIFY(chooser->isVisible());
+
+    // Enter on a button that has the focus clicks it.
+    auto *ok = control<QPushButton>(chooser, "Command1");
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return);
+    QVERIFY(!chooser->isVisible());
+    QCOMPARE(form_->Text7->text(), dir_->filePath("typed"));
+
+    form_->Command1_Click();
+    chooser = window("Form2");
+    for (QPushButton *button : chooser->findChildren<QPushButton *>())
+        QVERIFY(!button->isDefault());
 }
 
 void WindowsTest::unreadableDriveKeepsTheChooserUsable() {
