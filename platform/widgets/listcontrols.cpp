@@ -379,8 +379,10 @@ void FileListBox::reread(const QString &keep) {
     const QDir dir(path_);
     const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &file : files) {
-        if (matches(pattern_, file.fileName()))
+        if (matches(pattern_, file.fileName())) {
             addItem(file.fileName());
+            item(count() - 1)->setToolTip(file.fileName());
+        }
     }
     if (!keep.isEmpty()) {
         const QList<QListWidgetItem *> found = findItems(keep, Qt::MatchExactly);

@@ -9,9 +9,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextOption>
 
 namespace dorvik::splitter {
 
@@ -100,6 +102,15 @@ void CheckBox::paintEvent(QPaintEvent *) {
 
 bool CheckBox::hitButton(const QPoint &pos) const {
     return rect().contains(pos);
+}
+
+void WrapLabel::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    QTextOption option(alignment());
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    painter.drawText(QRectF(contentsRect()), text(), option);
 }
 
 void placeNamed(QWidget *widget, const char *name, Twips at) {

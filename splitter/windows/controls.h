@@ -6,9 +6,9 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFont>
+#include <QLabel>
 
 class QKeyEvent;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -54,6 +54,17 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool hitButton(const QPoint &pos) const override;
+};
+
+// A label whose text wraps at word boundaries and, for a word longer than a
+// line (a long path), anywhere in it.
+class WrapLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // Places `widget` at `at`, names it and returns it.

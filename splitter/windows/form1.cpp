@@ -79,7 +79,7 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     Label11  = makeLabel(this, "Label11", "2",                        {1020, 1500, 315, 195});
     Label6   = makeLabel(this, "Label6", "pieces:",                   {1280, 1495, 555, 255});
     HScroll1 = place(new QScrollBar(Qt::Horizontal, this), "HScroll1", {2280, 1495, 2415, 255});
-    Label4   = makeLabel(this, "Label4", "",                          {120, 1860, 4575, 1635});
+    Label4   = place(new WrapLabel(this), "Label4",                  {120, 1860, 4575, 1635});
     Check2   = makeCheckBox(this, "Check2", "Copy splitted files to floppy disks?",
                                                                       {120, 3600, 1815, 375});
     Check1   = makeCheckBox(this, "Check1", "Delete splitted files?", {120, 3600, 1815, 315});
@@ -109,7 +109,8 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     HScroll1->setFocusPolicy(Qt::StrongFocus);
 
     Label11->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label4->setWordWrap(true);
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label4->setTextFormat(Qt::PlainText);
     useTooltipColours(Label4);
 
     setTabOrder(Command1, Command5);
