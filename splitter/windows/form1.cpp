@@ -47,11 +47,17 @@ private:
     bool on_ = false;
 };
 
+// The title an operation's success message carries, and only that message.
+const char *const kSuccessTitle = "Dorvik ";
+
 class OperationPrompter : public widgets::MessageBoxPrompter {
 public:
-    OperationPrompter(QWidget *parent, BusyPointer &busy)
-        : MessageBoxPrompter(parent), busy_(busy) {}
+    OperationPrompter(QWidget *parent, BusyPointer &busy,
+                      std::function<void()> beforeSuccess = nullptr)
+        : MessageBoxPrompter(parent), busy_(busy), beforeSuccess_(std::move(beforeSuccess)) {}
     platform::Answer ask(const platform::Message &message) override {
+        if (beforeSuccess_ && message.title == kSuccessTitle)
+            beforeSuccess_();
         const bool wasBusy = busy_.isOn();
         busy_.set(false);
         const platform::Answer answer = MessageBoxPrompter::ask(message);
@@ -61,6 +67,7 @@ public:
 
 private:
     BusyPointer &busy_;
+    std::function<void()> beforeSuccess_;
 };
 
 } // namespace
@@ -314,7 +321,13 @@ void Form1::Command4_Click() {
 
     BusyPointer busy;
     request.busy = busy.callback();
-    OperationPrompter prompter(this, busy);
+    // The finished join empties the fields and disables Join before it
+    // shows its success message.
+    OperationPrompter prompter(this, busy, [this] {
+        Text1->clear();
+        Text7->clear();
+        Command4->setEnabled(false);
+    });
     const engine::JoinResult result = engine::join(request, prompter);
     busy.set(false);
 

@@ -820,7 +820,14 @@ void WindowsTest::wholeSplitAndJoinFromTheButtons() {
     QVERIFY(form_->Command4->isEnabled());
     chooseDirectory(dir_->filePath("back"));
     form_->Check1->setChecked(true);
+    QStringList fieldsAtSuccess;
+    prompter_->onMessage = [&](const Message &) {
+        fieldsAtSuccess = {form_->Text1->text(), form_->Text7->text(),
+                           form_->Command4->isEnabled() ? "enabled" : "disabled"};
+    };
     QTest::mouseClick(form_->Command4, Qt::LeftButton);
+    prompter_->onMessage = nullptr;
+    QCOMPARE(fieldsAtSuccess, (QStringList{"", "", "disabled"}));
 
     QCOMPARE(prompter_->messages.size(), std::size_t(3));
     QCOMPARE(prompter_->messages.back().text,
