@@ -134,6 +134,7 @@ void Form2::Command1_Click() {
         platform::Message message;
         message.text = status.message() + "\nThe file cannot be opened; choose another one.";
         message.title = "Dorvik";
+        message.icon = platform::Icon::Critical; // like the operations' failures
         widgets::messageBox(this, message);
         File1->Refresh();
         return;

@@ -532,6 +532,7 @@ void WindowsTest::fileGoneBeforeOkIsReported() {
 
     QCOMPARE(prompter_->messages.size(), std::size_t(2));
     QVERIFY(QString::fromStdString(prompter_->messages.back().text).startsWith(path + ": "));
+    QCOMPARE(prompter_->messages.back().title, std::optional<std::string>("Dorvik"));
     QVERIFY(chooser->isVisible());
     QCOMPARE(form_->Text1->text(), QString());
     QCOMPARE(form_->Text7->text(), QString());
