@@ -1,10 +1,13 @@
 #include "setup/vb5stkit/desktopentry.h"
 
+#include "platform/drives.h"
+#include "platform/fs.h"
+#include "platform/status.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -14,26 +17,11 @@ namespace dorvik::vb5stkit {
 namespace {
 
 std::string systemError(const std::string &name, int errnum) {
-    return name + ": " + std::strerror(errnum);
+    return platform::Status::fromErrno(name, errnum).message();
 }
 
-std::string homeDirectory() {
-    if (const char *home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd *pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        return pw->pw_dir;
-    return {};
-}
-
-std::string currentDirectory() {
-    std::vector<char> buffer(4096);
-    while (!::getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    return buffer.data();
-}
+using platform::currentDirectory;
+using platform::homeDirectory;
 
 // Makes `path` and its missing parents.
 bool makeDirectories(const std::string &path, std::string *error) {

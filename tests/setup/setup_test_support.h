@@ -1,6 +1,8 @@
 // Temporary directories, files and environment for the installer's tests.
 #pragma once
 
+#include "tests/support/temp_dir.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,27 +12,6 @@
 #include <string>
 
 namespace dorvik::testing {
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "dorvik-setup-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    const std::string &path() const { return path_; }
-    std::string operator/(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
