@@ -1,6 +1,7 @@
 #include "platform/fs.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -129,20 +130,35 @@ Status renameFile(const std::string &from, const std::string &to) {
     return {};
 }
 
+// The final name is cut (at a character boundary) so that the temporary name
+// fits in a directory entry even when the final name nearly fills one. A name
+// that cannot be looked up (a missing or unreadable directory, a file in the
+// way) is returned as it is: the open that follows reports why.
 std::string temporaryNameFor(const std::string &finalPath) {
     static std::mt19937_64 random{std::random_device{}()};
     const std::string dir = directoryOf(finalPath);
-    const std::string name = fileNameOf(finalPath);
+    std::string name = fileNameOf(finalPath);
+    static constexpr char prefix[] = ".";
+    static constexpr char marker[] = ".part-";
+    constexpr std::size_t randomLength = 8;
+    constexpr std::size_t nameMax = NAME_MAX;
+    constexpr std::size_t room = nameMax - (sizeof prefix - 1) - (sizeof marker - 1) - randomLength;
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
     static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     for (;;) {
         std::string suffix;
-        for (int i = 0; i < 8; ++i)
+        for (std::size_t i = 0; i < randomLength; ++i)
             suffix += digits[random() % 36];
-        std::string candidate = "." + name + ".part-" + suffix;
+        std::string candidate = prefix + name + marker + suffix;
         if (!dir.empty())
             candidate = joinRootAware(dir, candidate);
         struct stat st {};
-        if (::lstat(candidate.c_str(), &st) != 0 && errno == ENOENT)
+        if (::lstat(candidate.c_str(), &st) != 0)
             return candidate;
     }
 }

@@ -152,4 +152,25 @@ TEST(TemporaryNames, HiddenBesideTheFinalFile) {
     EXPECT_NE(t, temporaryNameFor("/some/dir/report.000"));
 }
 
+TEST(TemporaryNames, ALongNameStillGivesAUsableTemporary) {
+    TempDir dir;
+    // 255 bytes, the most a name may have; "\u00e9" straddles the cut.
+    const std::string name = std::string(239, 'a') + "\u00e9" + std::string(14, 'b');
+    ASSERT_EQ(name.size(), 255u);
+    writeFile(dir / "src", "data");
+    ASSERT_TRUE(copyFile(dir / "src", dir / name).ok());
+    EXPECT_EQ(readFile(dir / name), "data");
+    const std::string t = fileNameOf(temporaryNameFor(dir / name));
+    EXPECT_LE(t.size(), 255u);
+    EXPECT_EQ(t.find('\xc3'), std::string::npos) << "cut before the two-byte character";
+}
+
+TEST(CopyFile, ADestinationThatCannotBeLookedUpFailsAtOnce) {
+    TempDir dir;
+    writeFile(dir / "a", "data");
+    writeFile(dir / "file", "in the way");
+    Status s = copyFile(dir / "a", dir / "file/a");
+    EXPECT_EQ(s.message(), dir / "file/a" + ": Not a directory");
+}
+
 } // namespace
