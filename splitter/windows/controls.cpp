@@ -149,14 +149,19 @@ void useTooltipColours(QWidget *widget) {
     QPalette colours = widget->palette();
     const QColor base = colours.color(QPalette::ToolTipBase);
     const QColor text = colours.color(QPalette::ToolTipText);
+    // A drop-down list that cannot be typed into is drawn as a button, in
+    // the button colours.
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
         colours.setColor(group, QPalette::Base, base);
         colours.setColor(group, QPalette::Window, base);
+        colours.setColor(group, QPalette::Button, base);
         colours.setColor(group, QPalette::Text, text);
         colours.setColor(group, QPalette::WindowText, text);
+        colours.setColor(group, QPalette::ButtonText, text);
     }
     colours.setColor(QPalette::Disabled, QPalette::Base, base);
     colours.setColor(QPalette::Disabled, QPalette::Window, base);
+    colours.setColor(QPalette::Disabled, QPalette::Button, base);
     widget->setPalette(colours);
     widget->setAutoFillBackground(true);
 }

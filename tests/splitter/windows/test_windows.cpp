@@ -102,6 +102,27 @@ QStringList focusChain(QWidget *first, int count) {
     return names;
 }
 
+// The average colour of a widget as it is painted, its frame left out.
+QColor paintedColour(QWidget *widget) {
+    const QImage image = widget->grab().toImage();
+    double red = 0, green = 0, blue = 0;
+    int pixels = 0;
+    for (int y = 3; y < image.height() - 3; ++y) {
+        for (int x = 3; x < image.width() - 3; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red();
+            green += c.green();
+            blue += c.blue();
+            ++pixels;
+        }
+    }
+    return QColor(int(red / pixels), int(green / pixels), int(blue / pixels));
+}
+
+int colourDistance(const QColor &a, const QColor &b) {
+    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+}
+
 } // namespace
 
 class WindowsTest : public QObject {
@@ -264,6 +285,18 @@ void WindowsTest::layoutFollowsTheTables() {
     QCOMPARE(files->size(), widgets::twipsRect(0, 0, 4815, 4470).size());
     QCOMPARE(control(files, "File1")->geometry(), widgets::twipsRect(120, 1290, 1635, 3015));
     QCOMPARE(control(files, "Combo1")->palette().color(QPalette::Base), tooltip);
+    // The drop-down lists are painted like buttons: they show the tooltip
+    // colour too, unlike a drop-down list in the plain colours.
+    {
+        QComboBox plain(files);
+        plain.setGeometry(control(files, "Combo1")->geometry());
+        plain.addItem(control<QComboBox>(files, "Combo1")->currentText());
+        const int plainDistance = colourDistance(paintedColour(&plain), tooltip);
+        for (const char *name : {"Combo1", "Drive1"})
+            QVERIFY2(colourDistance(paintedColour(control(files, name)), tooltip) <
+                         plainDistance - 10,
+                     name);
+    }
     QCOMPARE(focusChain(control(files, "Drive1"), 6),
              (QStringList{"Drive1", "Dir1", "File1", "Combo1", "Command1", "Command2"}));
     QTest::mouseClick(control<QPushButton>(files, "Command2"), Qt::LeftButton);
