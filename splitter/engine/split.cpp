@@ -6,6 +6,7 @@
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -85,9 +86,10 @@ void copyToFloppies(const SplitRequest &request, const std::vector<std::string> 
 // pieces under 30000 bytes ("The splitted file can´t be less then 30 Kb.",
 // title "dorvik"; Refused), a name of fewer than three characters or a suffix
 // outside Latin-1 (Refused), a piece that would replace the source itself
-// (Refused), then the floppy-size warning above an average of 1400000 bytes
-// (OK/Cancel, Cancel gives Cancelled). The target directory is then made (one
-// level); when it is no directory afterwards the run fails.
+// or a directory in a piece's place (Refused), then the floppy-size warning
+// above an average of 1400000 bytes (OK/Cancel, Cancel gives Cancelled). The
+// target directory is then made (one level); when it is no directory
+// afterwards the run fails.
 //
 // Every piece is written under a temporary name in the target directory, the
 // first one with its trailer; only when the whole set is complete are they
@@ -172,6 +174,12 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
             return fail(Outcome::Refused,
                         pieces[k] + ": this piece would replace the file being split.",
                         "Choose another directory to split into; nothing was written.");
+        // The pieces take their names only once all are written; a directory
+        // in the way would stop that half-way, after earlier pieces had
+        // replaced files of their names.
+        if (platform::isDirectory(pieces[k]))
+            return fail(Outcome::Refused, platform::Status::fromErrno(pieces[k], EISDIR).message(),
+                        kNothingWritten);
     }
 
     if (*L > kFloppyBytes * N) { // the average piece, L / N, exceeds a disk

@@ -276,6 +276,22 @@ TEST(SplitChecks, APieceThatWouldReplaceTheSourceIsRefused) {
     EXPECT_TRUE(readFile(dir / "a.001") == data);
 }
 
+TEST(SplitChecks, ADirectoryInAPiecesPlaceIsRefusedAndOldPiecesStay) {
+    TempDir dir;
+    writeFile(dir / "f.bin", patternBytes(100000));
+    ASSERT_TRUE(platform::makeDirectory(dir / "out"));
+    ASSERT_TRUE(platform::makeDirectory(dir / "out/f.001"));
+    writeFile(dir / "out/f.000", "old first piece");
+    EventLog log;
+    EXPECT_EQ(engine::split(splitRequest(dir / "f.bin", dir / "out", 3), log).outcome,
+              Outcome::Refused);
+    EXPECT_EQ(log.messages,
+              std::vector{message(dir / "out/f.001" + ": Is a directory\nNothing was written.",
+                                  "Dorvik", Icon::Critical)});
+    EXPECT_EQ(listDirectory(dir / "out"), (std::set<std::string>{"f.000", "f.001"}));
+    EXPECT_EQ(readFile(dir / "out/f.000"), "old first piece");
+}
+
 // ---- the target directory ------------------------------------------------------
 
 TEST(SplitTarget, MadeOneLevelAndAMissingParentIsReported) {
