@@ -51,9 +51,10 @@ QPushButton *SetupWindow::commandButton(const QString &name, const QString &text
 }
 
 void SetupWindow::keyPressEvent(QKeyEvent *event) {
+    // The keypad's Enter comes with the keypad modifier and counts as Enter.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && event->modifiers() == Qt::NoModifier && defaultButton_ &&
-        defaultButton_->isEnabled()) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && defaultButton_ && defaultButton_->isEnabled()) {
         event->accept();
         defaultButton_->click();
         return;

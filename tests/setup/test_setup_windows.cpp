@@ -206,6 +206,32 @@ private slots:
         QCOMPARE(main->Label1->text(), QString("/Dorvik"));
     }
 
+    void enterFromAnyKeyOrFieldPressesTheDefaultButton() {
+        installer().start();
+        // The keypad's Enter key as well as Return.
+        QTest::keyClick(installer().form4(), Qt::Key_Enter, Qt::KeypadModifier);
+        Form1 *main = installer().loadedForm1();
+        QVERIFY(main && main->isVisible());
+        QTest::keyClick(main, Qt::Key_Enter, Qt::KeypadModifier);
+        Form2 *chooser = installer().loadedForm2();
+        QVERIFY(chooser && chooser->isVisible());
+
+        // Enter in the path field and in the drive list: OK.
+        chooser->Text1->setText("/typed path");
+        QTest::keyClick(chooser->Text1, Qt::Key_Return);
+        QVERIFY(main->isVisible() && !chooser->isVisible());
+        QCOMPARE(main->Label1->text(), QString("/typed path/Dorvik"));
+        main->Command1->click();
+        chooser->Text1->setText("/other");
+        QTest::keyClick(chooser->Drive1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(main->Label1->text(), QString("/other/Dorvik"));
+        QVERIFY(main->isVisible());
+
+        // With a modifier other than the keypad's it is not Enter.
+        QTest::keyClick(main, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(main->isVisible());
+    }
+
     void chooserCancelAndCloseLeaveTheTarget() {
         Form1 *main = toMainWindow();
         const QString proposed = main->Label1->text();
