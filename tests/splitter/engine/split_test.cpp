@@ -427,4 +427,19 @@ TEST(SplitFloppy, AFailedCopyIsReportedAndCanBeRetriedOrSkipped) {
     EXPECT_EQ(listDirectory(dir / "floppy"), (std::set<std::string>{"f.000", "f.002"}));
 }
 
+TEST(SplitFloppy, AFileInPlaceOfTheDiskIsReportedForEachPiece) {
+    TempDir dir;
+    writeFile(dir / "f.bin", patternBytes(60000));
+    writeFile(dir / "floppy", "not a disk");
+    SplitRequest request = splitRequest(dir / "f.bin", dir / "out", 2);
+    request.copyToFloppy = true;
+    request.floppyDirectory = dir / "floppy";
+    EventLog log;
+    EXPECT_EQ(engine::split(request, log).outcome, Outcome::Done);
+    ASSERT_EQ(log.messages.size(), 5u);
+    EXPECT_EQ(log.messages[1].text.rfind(dir / "floppy/f.000: Not a directory\n", 0), 0u);
+    EXPECT_EQ(log.messages[3].text.rfind(dir / "floppy/f.001: Not a directory\n", 0), 0u);
+    EXPECT_EQ(readFile(dir / "floppy"), "not a disk");
+}
+
 } // namespace
