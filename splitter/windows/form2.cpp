@@ -24,10 +24,11 @@ constexpr std::int64_t kDiskBytes = 1400000;
 } // namespace
 
 bool isJoinName(const QString &name) {
-    const qsizetype n = name.size();
+    const QList<uint> characters = name.toUcs4();
+    const qsizetype n = characters.size();
     if (n < 3)
         return true;
-    return name[n - 1] == u'0' || name[n - 3] == u'0';
+    return characters[n - 1] == U'0' || characters[n - 3] == U'0';
 }
 
 Form2::Form2(Form1 *main) : Window("Form2", 4815, 4470, false), main_(main) {

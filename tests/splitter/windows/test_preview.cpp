@@ -102,6 +102,18 @@ void PreviewTest::modeRule_data() {
     QTest::newRow("ends in 0") << "x.100" << true;
     QTest::newRow("0 third from the end") << "x.0ab" << true;
     QTest::newRow("short") << "ab" << true;
+    // Characters, not UTF-16 units: a character outside the basic plane
+    // counts once.
+    QTest::newRow("two characters, one astral") << QString::fromUtf8("\xF0\x9F\x98\x80"
+                                                                     "a")
+                                                << true;
+    QTest::newRow("0 third from the end before an astral one")
+        << QString::fromUtf8("x0\xF0\x9F\x98\x80"
+                             "b")
+        << true;
+    QTest::newRow("astral third from the end") << QString::fromUtf8("\xF0\x9F\x98\x80"
+                                                                    "ab")
+                                               << false;
 }
 
 void PreviewTest::modeRule() {
