@@ -42,9 +42,13 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
 
 } // namespace
 
+std::string GetSysDir() {
+    return platform::systemDirectory();
+}
+
 InstallEnvironment InstallEnvironment::platformDefaults() {
     InstallEnvironment e;
-    e.systemDirectory = [] { return platform::systemDirectory(); };
+    e.systemDirectory = GetSysDir;
     e.currentDirectory = [] { return platform::currentDirectory(); };
     e.createShellLink = callShellLinkLibrary;
     return e;

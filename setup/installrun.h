@@ -40,6 +40,10 @@ public:
     virtual void setTargetLine(const std::string &text) = 0;
 };
 
+// The system directory that the runtime library is copied into: the per-user
+// library directory, made when missing; "" when it cannot be had.
+std::string GetSysDir();
+
 // Where the run finds the machine; defaults ask the platform and load the
 // real menu library.
 struct InstallEnvironment {

@@ -68,7 +68,7 @@ TEST_F(InstallRunTest, FullRunInstallsAndAddsTheMenuEntry) {
     const InstallOutcome out = run();
     const std::string target = view.target;
     const std::string sys = home + "/.local/lib";
-    ASSERT_EQ(platform::systemDirectory(), sys);
+    ASSERT_EQ(GetSysDir(), sys);
 
     EXPECT_EQ(view.events, (std::vector<std::string>{
                                "busy",
