@@ -106,6 +106,36 @@ TEST_P(CopyRangeTest, SourceShorterThanRangeFails) {
     EXPECT_NE(s.message().find(dir / "in"), std::string::npos) << s.message();
 }
 
+// Between two file systems the kernel declines (EXDEV) and the block buffer
+// takes over on its own.
+TEST(CopyRange, AutoFallsBackWhereTheKernelDeclines) {
+    TempDir here;
+    if (!isDirectory("/dev/shm"))
+        GTEST_SKIP() << "no /dev/shm";
+    char pattern[] = "/dev/shm/dorvik-test-XXXXXX";
+    if (!::mkdtemp(pattern))
+        GTEST_SKIP() << "/dev/shm is not writable";
+    const std::string other = pattern;
+    const auto a = fileId(here.path()), b = fileId(other);
+    const std::string data = patternBytes(250001);
+    writeFile(other + "/in", data);
+    Status s;
+    {
+        File in, out;
+        ASSERT_TRUE(in.open(other + "/in", File::Mode::Read).ok());
+        ASSERT_TRUE(out.open(here / "out", File::Mode::Create).ok());
+        s = copyRange(in, 1, out, 3, 250000, 30001, CopyMethod::Auto);
+    }
+    ::unlink((other + "/in").c_str());
+    ::rmdir(other.c_str());
+    if (!a || !b || a->device == b->device)
+        GTEST_SKIP() << "/dev/shm is on the same file system as " << here.path();
+    ASSERT_TRUE(s.ok()) << s.message();
+    const std::string got = readFile(here / "out");
+    ASSERT_EQ(got.size(), 250003u);
+    EXPECT_TRUE(got.substr(3) == data.substr(1));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothMethods, CopyRangeTest,
                          ::testing::Values(CopyMethod::Auto, CopyMethod::Buffered));
 
