@@ -73,6 +73,10 @@ Form2::Form2(Installer *installer) : SetupWindow(installer) {
                           static_cast<QWidget *>(File1)})
         useHighlightBackground(list);
 
+    // Enter on the directory list is OK, as everywhere in this window; the
+    // list opens an entry on a double click only.
+    giveEnterToDefaultButton(Dir1);
+
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, Text1);
     setTabOrder(Text1, Command1);

@@ -50,16 +50,32 @@ QPushButton *SetupWindow::commandButton(const QString &name, const QString &text
     return button;
 }
 
-void SetupWindow::keyPressEvent(QKeyEvent *event) {
+bool SetupWindow::pressDefaultOnEnter(const QKeyEvent *event) {
     // The keypad's Enter comes with the keypad modifier and counts as Enter.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (enter && modifiers == Qt::NoModifier && defaultButton_ && defaultButton_->isEnabled()) {
+    if (!enter || modifiers != Qt::NoModifier || !defaultButton_ || !defaultButton_->isEnabled())
+        return false;
+    defaultButton_->click();
+    return true;
+}
+
+void SetupWindow::keyPressEvent(QKeyEvent *event) {
+    if (pressDefaultOnEnter(event)) {
         event->accept();
-        defaultButton_->click();
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void SetupWindow::giveEnterToDefaultButton(QWidget *control) {
+    control->installEventFilter(this);
+}
+
+bool SetupWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress && pressDefaultOnEnter(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void SetupWindow::closeEvent(QCloseEvent *event) {

@@ -24,10 +24,17 @@ protected:
     QPushButton *commandButton(const QString &name, const QString &text, bool isDefault = false);
     // The window's own close control; return false to keep the window.
     virtual bool Form_Unload() { return true; }
+    // `control` would take Enter for itself; in this window Enter on it
+    // presses the default button instead.
+    void giveEnterToDefaultButton(QWidget *control);
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Presses the default button if `event` is Enter; true when it did.
+    bool pressDefaultOnEnter(const QKeyEvent *event);
+
     Installer *installer_;
     QPushButton *defaultButton_ = nullptr;
 };

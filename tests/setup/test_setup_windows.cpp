@@ -227,6 +227,16 @@ private slots:
         QCOMPARE(main->Label1->text(), QString("/other/Dorvik"));
         QVERIFY(main->isVisible());
 
+        // Enter on the directory list after picking an entry: OK with that
+        // entry, not a visit to it.
+        main->Command1->click();
+        const QString listed = chooser->Dir1->Path();
+        chooser->Dir1->setListIndex(0);
+        QTest::keyClick(chooser->Dir1, Qt::Key_Return);
+        QVERIFY(main->isVisible() && !chooser->isVisible());
+        QCOMPARE(main->Label1->text(), QString("//Dorvik"));
+        QCOMPARE(chooser->Dir1->Path(), listed);
+
         // With a modifier other than the keypad's it is not Enter.
         QTest::keyClick(main, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(main->isVisible());
