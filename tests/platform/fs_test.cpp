@@ -95,6 +95,21 @@ TEST_P(CopyRangeTest, CopiesExactRangeAtOffsets) {
     EXPECT_TRUE(got.substr(7) == data.substr(1000, 200000));
 }
 
+TEST_P(CopyRangeTest, OffsetsBeyondFourGiB) {
+    TempDir dir;
+    const std::int64_t at = (5LL << 30) + 3;
+    const std::string data = patternBytes(100000);
+    File in, out;
+    ASSERT_TRUE(in.open(dir / "in", File::Mode::Create).ok());
+    ASSERT_TRUE(in.writeAt(at, data.data(), data.size()).ok());
+    ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
+    ASSERT_TRUE(copyRange(in, at, out, at + 1, 100000, 30001, GetParam()).ok());
+    EXPECT_EQ(out.length(), at + 100001);
+    std::string got(100000, '\0');
+    ASSERT_TRUE(out.readAt(at + 1, got.data(), got.size()).ok());
+    EXPECT_TRUE(got == data);
+}
+
 TEST_P(CopyRangeTest, SourceShorterThanRangeFails) {
     TempDir dir;
     writeFile(dir / "in", patternBytes(1000));
