@@ -2,6 +2,7 @@
 
 #include "platform/fs.h"
 #include "platform/widgets/messagebox.h"
+#include "splitter/engine/format.h"
 #include "splitter/windows/form1.h"
 #include "splitter/windows/preview.h"
 
@@ -17,9 +18,8 @@ namespace dorvik::splitter {
 
 namespace {
 
-// Bytes on one floppy disk: the suggested piece count is the number of disks
-// the file needs.
-constexpr std::int64_t kDiskBytes = 1400000;
+// The suggested piece count is the number of floppy disks the file needs.
+constexpr std::int64_t kDiskBytes = engine::kFloppyBytes;
 
 } // namespace
 
