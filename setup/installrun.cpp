@@ -104,6 +104,13 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
                 Status::failure("Msvbvm50.dll: the system directory is unknown"));
             continue;
         }
+        // Nor are the medium's files looked for in the root directory when
+        // the directory the installer was started from cannot be read.
+        if (source.empty()) {
+            out.copyStatuses.push_back(Status::failure(
+                steps[i].sourceName + ": the installer's directory cannot be read"));
+            continue;
+        }
         out.copyStatuses.push_back(platform::copyFile(steps[i].sourcePath, steps[i].destination));
     }
 

@@ -216,6 +216,24 @@ TEST_F(InstallRunTest, MissingProgramIsReportedAsFailure) {
     EXPECT_EQ(readText(view.target + "/order.txt"), "how to order");
 }
 
+TEST_F(InstallRunTest, UnreadableStartDirectoryCopiesNothingFromTheRoot) {
+    // The directory setup was started from has gone: nothing may be taken
+    // from "/" in its place, the menu library above all.
+    env.currentDirectory = [] { return std::string(); };
+    int links = 0;
+    env.createShellLink = [&](const std::string &, const ShellLinkCall &) { return ++links, true; };
+    const InstallOutcome out = run();
+    for (const platform::Status &s : out.copyStatuses)
+        EXPECT_FALSE(s.ok());
+    EXPECT_EQ(links, 0);
+    EXPECT_FALSE(out.installed);
+    const std::string &text = prompter.messages.back().text;
+    EXPECT_EQ(text.find("successfully"), std::string::npos);
+    EXPECT_NE(text.find("Dorvik._xe: the installer's directory cannot be read"), std::string::npos)
+        << text;
+    EXPECT_TRUE(fs::is_empty(view.target));
+}
+
 TEST(InstallPaths, SourceDirectoryAtAVolumeRootGetsOneSeparator) {
     EXPECT_EQ(sourcePath("/", "order.txt"), "/order.txt");
     EXPECT_EQ(sourcePath("/media/disk1", "order.txt"), "/media/disk1/order.txt");
