@@ -225,7 +225,7 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         if (Status s = copyToTarget(rebuilt, target, shortTarget, request.copyMethod); !s)
             return fail(Outcome::Failed, s.message(),
                         rebuilt + " was joined, but it was not copied into " + target +
-                            "; it lies beside the pieces.");
+                            "; the joined file is where the pieces were.");
     }
 
     busy.end();

@@ -210,7 +210,7 @@ TEST(JoinTarget, AFailedCopyIsReportedAndTheFileStaysBesideThePieces) {
     EXPECT_TRUE(r.clearFields && r.disableJoin);
     const std::string text = dir / "blocker" + ": Not a directory\n" + dir / "set/report.doc" +
                              " was joined, but it was not copied into " + dir / "blocker" +
-                             "; it lies beside the pieces.";
+                             "; the joined file is where the pieces were.";
     EXPECT_EQ(log.events, (std::vector<std::string>{"busy on", "busy off", text}));
     EXPECT_EQ(log.messages, std::vector{message(text, "Dorvik", Icon::Critical)});
     EXPECT_TRUE(readFile(dir / "set/report.doc") == data);
