@@ -32,7 +32,7 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
     m.buttons = platform::Buttons::Ok;
     if (reason.ok()) {
         m.text = product + " is successfully installed!";
-        m.icon = platform::Icon::Information;
+        m.icon = platform::Icon::None; // a plain box, like the question
     } else {
         m.text = product + " could not be installed into " + target + ".\n" + reason.message();
         m.icon = platform::Icon::Critical;
@@ -120,7 +120,7 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     platform::Message question;
     question.text = "Do you want to add the program to the program menu?";
     question.title = "Setup";
-    question.icon = platform::Icon::Question;
+    question.icon = platform::Icon::None;
     question.buttons = platform::Buttons::YesNo;
     out.menuAsked = true;
     const std::string library = target + "/" + kMenuLibrary;

@@ -90,6 +90,9 @@ TEST_F(InstallRunTest, FullRunInstallsAndAddsTheMenuEntry) {
     EXPECT_EQ(prompter.messages[1].text, "Dorvik is successfully installed!");
     EXPECT_EQ(prompter.messages[1].title, std::nullopt); // the application's title
     EXPECT_EQ(prompter.messages[1].buttons, platform::Buttons::Ok);
+    // Both are plain boxes without an icon.
+    EXPECT_EQ(prompter.messages[0].icon, platform::Icon::None);
+    EXPECT_EQ(prompter.messages[1].icon, platform::Icon::None);
     EXPECT_TRUE(out.installed);
 
     EXPECT_EQ(readText(sys + "/Msvbvm50.dll"), "runtime library");
