@@ -99,8 +99,10 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     detail::BusyScope busy(request.busy);
     auto fail = [&](Outcome outcome, const std::string &reason, const std::string &what) {
         busy.end();
-        prompter.ask(detail::failureMessage(reason, what));
         result.outcome = outcome;
+        if (result.clearFields && request.finished)
+            request.finished(result);
+        prompter.ask(detail::failureMessage(reason, what));
         return result;
     };
 
@@ -229,8 +231,10 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     }
 
     busy.end();
-    prompter.ask(detail::infoMessage(rebuilt + "\n is successfully joined!", "Dorvik "));
     result.outcome = Outcome::Done;
+    if (request.finished)
+        request.finished(result);
+    prompter.ask(detail::infoMessage(rebuilt + "\n is successfully joined!", "Dorvik "));
     return result;
 }
 

@@ -46,6 +46,8 @@ struct SplitResult {
 
 SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
 
+struct JoinResult;
+
 struct JoinRequest {
     std::string firstPiecePath; // file field: full path of the first piece
     std::string pieceDirectory; // directory the piece was chosen in
@@ -55,6 +57,11 @@ struct JoinRequest {
     bool deletePieces = false;   // the delete option
     platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
     std::function<void(bool)> busy;
+    // Called once the file is rebuilt, before the last message (the success
+    // message, or the report of a failed copy into the target directory),
+    // with the result as it will be returned: the window empties its fields
+    // and disables Join behind that message.
+    std::function<void(const JoinResult &)> finished;
 };
 
 // The caller applies every field whatever the outcome: a join whose copy

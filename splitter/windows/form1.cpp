@@ -47,17 +47,12 @@ private:
     bool on_ = false;
 };
 
-// The title an operation's success message carries, and only that message.
-const char *const kSuccessTitle = "Dorvik ";
-
+// Message boxes of an operation: the hourglass is lifted while a box is open.
 class OperationPrompter : public widgets::MessageBoxPrompter {
 public:
-    OperationPrompter(QWidget *parent, BusyPointer &busy,
-                      std::function<void()> beforeSuccess = nullptr)
-        : MessageBoxPrompter(parent), busy_(busy), beforeSuccess_(std::move(beforeSuccess)) {}
+    OperationPrompter(QWidget *parent, BusyPointer &busy)
+        : MessageBoxPrompter(parent), busy_(busy) {}
     platform::Answer ask(const platform::Message &message) override {
-        if (beforeSuccess_ && message.title == kSuccessTitle)
-            beforeSuccess_();
         const bool wasBusy = busy_.isOn();
         busy_.set(false);
         const platform::Answer answer = MessageBoxPrompter::ask(message);
@@ -67,7 +62,6 @@ public:
 
 private:
     BusyPointer &busy_;
-    std::function<void()> beforeSuccess_;
 };
 
 } // namespace
@@ -321,16 +315,16 @@ void Form1::Command4_Click() {
 
     BusyPointer busy;
     request.busy = busy.callback();
-    // The finished join empties the fields and disables Join before it
-    // shows its success message.
-    OperationPrompter prompter(this, busy, [this] {
-        Text1->clear();
-        Text7->clear();
-        Command4->setEnabled(false);
-    });
+    // A finished join shows its emptied fields and disabled Join button
+    // behind its last message.
+    request.finished = [this](const engine::JoinResult &result) { applyJoinResult(result); };
+    OperationPrompter prompter(this, busy);
     const engine::JoinResult result = engine::join(request, prompter);
     busy.set(false);
+    applyJoinResult(result);
+}
 
+void Form1::applyJoinResult(const engine::JoinResult &result) {
     if (result.count)
         Text2->setText(fromStd(*result.count));
     if (result.suffix)

@@ -8,6 +8,10 @@
 #include <QPointer>
 #include <QString>
 
+namespace dorvik::engine {
+struct JoinResult;
+}
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -82,6 +86,8 @@ protected:
 
 private:
     void updatePreview();
+    // Writes a join's results back into the fields and the Join button.
+    void applyJoinResult(const engine::JoinResult &result);
     void endProgram();
     // Folder and bare name of the file in Text1.
     QString sourceDirectory() const;
