@@ -142,6 +142,11 @@ void DriveListBox::Refresh() {
         emit Change();
 }
 
+void DriveListBox::showPopup() {
+    Refresh();
+    QComboBox::showPopup();
+}
+
 // ---- DirListBox -----------------------------------------------------------------
 
 DirListBox::DirListBox(QWidget *parent) : QListWidget(parent) {

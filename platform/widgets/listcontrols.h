@@ -30,6 +30,11 @@ public:
 signals:
     void Change();
 
+protected:
+    // The list is read anew each time it drops down, so that a medium
+    // mounted meanwhile shows up.
+    void showPopup() override;
+
 private:
     bool filling_ = false;
 };

@@ -273,6 +273,19 @@ void ListControlsTest::driveListNamesTheVolumeOfAPath() {
              QString::fromStdString(dorvik::platform::volumeOf(dir.path().toStdString())));
     drives.setDrive(dir.path()); // the same drive again: no change
     QVERIFY(changes.count() <= 1);
+
+    // A list that has gone stale (a medium taken out since) is read anew
+    // when it drops down, keeping the selection and raising no change.
+    const int all = drives.count();
+    const QString selected = drives.Drive();
+    drives.addItem(QStringLiteral("/media/gone"), QStringLiteral("/media/gone"));
+    changes.clear();
+    QComboBox &combo = drives;
+    combo.showPopup();
+    combo.hidePopup();
+    QCOMPARE(drives.count(), all);
+    QCOMPARE(drives.Drive(), selected);
+    QCOMPARE(changes.count(), 0);
 }
 
 void ListControlsTest::unreadableDriveReturnsToTheDirectoryListsDrive() {
