@@ -109,13 +109,15 @@ std::optional<std::int64_t> fileLength(const std::string &path, Status *status) 
     return static_cast<std::int64_t>(st.st_size);
 }
 
+// Judged by what is there afterwards: a directory is success whatever mkdir
+// said; anything else in the way is "Not a directory".
 Status makeDirectory(const std::string &path) {
-    if (::mkdir(path.c_str(), 0777) == 0)
+    const int err = ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+    if (isDirectory(path))
         return {};
-    const int err = errno;
-    if (err == EEXIST && isDirectory(path))
-        return {};
-    return Status::fromErrno(path, err);
+    if (exists(path))
+        return Status::fromErrno(path, ENOTDIR);
+    return Status::fromErrno(path, err != 0 ? err : ENOENT);
 }
 
 Status removeFile(const std::string &path) {

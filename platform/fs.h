@@ -56,7 +56,8 @@ bool isRegularFile(const std::string &path);
 
 // Length in bytes of a file; nullopt and *status set on failure.
 std::optional<std::int64_t> fileLength(const std::string &path, Status *status = nullptr);
-// Makes one directory level. An existing directory counts as success.
+// Makes one directory level. An existing directory counts as success; a file
+// in the way fails with "Not a directory".
 Status makeDirectory(const std::string &path);
 Status removeFile(const std::string &path);
 // rename(2): puts a finished file in place, replacing a file of that name.

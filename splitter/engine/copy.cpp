@@ -68,13 +68,4 @@ Status copyIntoNewFile(const platform::File &in, std::int64_t inOffset, platform
     return extendTo(out, outOffset + length);
 }
 
-Status makeTargetDirectory(const std::string &path) {
-    const Status made = platform::makeDirectory(path);
-    if (platform::isDirectory(path))
-        return {};
-    if (platform::exists(path))
-        return Status::fromErrno(path, ENOTDIR);
-    return made ? Status::fromErrno(path, ENOENT) : made;
-}
-
 } // namespace dorvik::engine::detail

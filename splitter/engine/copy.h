@@ -1,5 +1,5 @@
-// File work shared by split and join: making the target directory and moving
-// a range of bytes into a file that the operation has just made.
+// File work shared by split and join: moving a range of bytes into a file
+// that the operation has just made.
 #pragma once
 
 #include "platform/fs.h"
@@ -20,10 +20,5 @@ namespace dorvik::engine::detail {
 platform::Status copyIntoNewFile(const platform::File &in, std::int64_t inOffset,
                                  platform::File &out, std::int64_t outOffset, std::int64_t length,
                                  std::int64_t blockSize, platform::CopyMethod method);
-
-// Makes the directory `path` (one level) unless it exists. Fails, naming
-// `path` and the reason, when it is no directory afterwards ("Not a
-// directory" for a file in the way).
-platform::Status makeTargetDirectory(const std::string &path);
 
 } // namespace dorvik::engine::detail

@@ -49,7 +49,7 @@ Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod
 // own name.
 Status copyToTarget(const std::string &rebuilt, const std::string &target,
                     const std::string &shortTarget, platform::CopyMethod method) {
-    if (Status s = detail::makeTargetDirectory(target); !s)
+    if (Status s = platform::makeDirectory(target); !s)
         return s;
     return platform::copyFile(
         rebuilt, platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)), method);

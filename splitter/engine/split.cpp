@@ -194,7 +194,7 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
         }
     }
 
-    if (Status s = detail::makeTargetDirectory(target); !s)
+    if (Status s = platform::makeDirectory(target); !s)
         return fail(Outcome::Failed, s.message(), kNothingWritten);
     result.targetDirectory = shortTarget;
 
