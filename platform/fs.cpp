@@ -1,5 +1,6 @@
 #include "platform/fs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -319,6 +320,23 @@ Status copyBuffered(const File &in, std::int64_t inOffset, File &out, std::int64
     return {};
 }
 
+// Makes `out` at least `end` bytes long (the range may end in a hole).
+Status extendTo(File &out, std::int64_t end) {
+    Status s;
+    const std::optional<std::int64_t> length = out.length(&s);
+    if (!length)
+        return s;
+    if (*length >= end)
+        return {};
+    int rc;
+    do {
+        rc = ::ftruncate(out.descriptor(), static_cast<off_t>(end));
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0)
+        return Status::fromErrno(out.path(), errno);
+    return {};
+}
+
 } // namespace
 
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
@@ -351,6 +369,42 @@ Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t 
     return copyBuffered(in, inOffset, out, outOffset, length, blockSize);
 }
 
+// Data regions are found with SEEK_DATA and SEEK_HOLE; where the file system
+// cannot tell them, the whole rest of the range is copied as it is.
+Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
+                       std::int64_t length, std::size_t blockSize, CopyMethod method) {
+    if (method != CopyMethod::Auto || length <= 0)
+        return copyRange(in, inOffset, out, outOffset, length, blockSize, method);
+
+    const std::int64_t end = inOffset + length;
+    Status s;
+    const std::optional<std::int64_t> inLength = in.length(&s);
+    if (!inLength)
+        return s;
+    if (*inLength < end) // let the copy report the short file
+        return copyRange(in, inOffset, out, outOffset, length, blockSize, method);
+
+    std::int64_t pos = inOffset;
+    while (pos < end) {
+        const off_t data = ::lseek(in.descriptor(), static_cast<off_t>(pos), SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            break; // nothing but a hole up to the end of the file
+        off_t hole = data < 0 ? -1 : ::lseek(in.descriptor(), data, SEEK_HOLE);
+        if (data < 0 || hole < 0) // holes unknown here: copy the rest whole
+            return copyRange(in, pos, out, outOffset + (pos - inOffset), end - pos, blockSize,
+                             method);
+        if (data >= end)
+            break;
+        const std::int64_t stop = std::min<std::int64_t>(hole, end);
+        if (Status c = copyRange(in, data, out, outOffset + (data - inOffset), stop - data,
+                                 blockSize, method);
+            !c)
+            return c;
+        pos = stop;
+    }
+    return extendTo(out, outOffset + length);
+}
+
 Status copyFile(const std::string &from, const std::string &to, CopyMethod method) {
     if (sameFile(from, to))
         return Status::failure(to + ": is the same file as " + from);
@@ -379,7 +433,8 @@ Status copyFile(const std::string &from, const std::string &to, CopyMethod metho
     File out;
     Status result = out.open(temp, File::Mode::Append);
     if (result)
-        result = copyRange(in, 0, out, 0, static_cast<std::int64_t>(st.st_size), 65536, method);
+        result =
+            copyIntoNewFile(in, 0, out, 0, static_cast<std::int64_t>(st.st_size), 65536, method);
     if (result) {
         // Names the destination, not the hidden temporary, in what the user reads.
         if (Status s = out.close(); !s)

@@ -119,10 +119,20 @@ private:
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
                  std::int64_t length, std::size_t blockSize, CopyMethod method = CopyMethod::Auto);
 
+// copyRange into a range of `out` that holds nothing yet (a new file). With
+// CopyMethod::Auto the holes of a sparse source are not copied but stay holes
+// in `out` (whose length is set to reach the end of the range), and each
+// stretch of data moves with one copyRange call, so a file without holes goes
+// in one call. With Buffered it is copyRange. A source shorter than the range
+// is a failure; no zeros are ever made up in place of missing data.
+Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
+                       std::int64_t length, std::size_t blockSize,
+                       CopyMethod method = CopyMethod::Auto);
+
 // Whole-file copy of `from` to `to`, replacing `to`. Written under a temporary
 // name beside `to` and put in place only when complete; on failure nothing is
 // left behind and an existing `to` is untouched. Refuses to copy a file onto
-// itself.
+// itself. Holes of a sparse source stay holes (with CopyMethod::Auto).
 Status copyFile(const std::string &from, const std::string &to,
                 CopyMethod method = CopyMethod::Auto);
 

@@ -1,6 +1,5 @@
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "splitter/engine/copy.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
@@ -37,7 +36,9 @@ Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod
         if (Status s = in.open(set.pieces[k], platform::File::Mode::Read); !s)
             return s;
         const std::int64_t length = (k == N - 1) ? set.lastLength : P;
-        if (Status s = detail::copyIntoNewFile(in, 0, out, k * P, length, set.blocks.b, method); !s)
+        if (Status s = platform::copyIntoNewFile(in, 0, out, k * P, length,
+                                                 static_cast<std::size_t>(set.blocks.b), method);
+            !s)
             return s;
         if (Status s = in.close(); !s)
             return s;

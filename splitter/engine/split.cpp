@@ -1,7 +1,6 @@
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "splitter/engine/copy.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
@@ -35,7 +34,9 @@ Status writePiece(const platform::File &in, const std::string &path, const Layou
     if (Status s = out.open(path, platform::File::Mode::Create); !s)
         return s;
     const std::int64_t length = (k == l.N - 1) ? l.P + l.R : l.P;
-    if (Status s = detail::copyIntoNewFile(in, k * l.P, out, 0, length, l.b, method); !s)
+    if (Status s = platform::copyIntoNewFile(in, k * l.P, out, 0, length,
+                                             static_cast<std::size_t>(l.b), method);
+        !s)
         return s;
     if (k == 0) {
         if (Status s = out.writeAt(l.P, trailerBytes.data(), trailerBytes.size()); !s)

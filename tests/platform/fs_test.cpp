@@ -166,6 +166,24 @@ TEST(CopyFile, ReplacesDestinationAndKeepsPermissions) {
     EXPECT_TRUE(st.st_mode & S_IXUSR) << "a copied program stays executable";
 }
 
+TEST(CopyFile, HolesOfASparseSourceStayHoles) {
+    TempDir dir;
+    const std::int64_t at = 64LL << 20;
+    const std::string data = patternBytes(5000);
+    File f;
+    ASSERT_TRUE(f.open(dir / "sparse", File::Mode::Create).ok());
+    ASSERT_TRUE(f.writeAt(at, data.data(), data.size()).ok());
+    ASSERT_TRUE(f.close().ok());
+    ASSERT_TRUE(copyFile(dir / "sparse", dir / "copy").ok());
+    const std::string got = readFile(dir / "copy");
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(at) + data.size());
+    EXPECT_EQ(got.find_first_not_of('\0'), static_cast<std::size_t>(at));
+    EXPECT_TRUE(got.substr(at) == data);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "copy").c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, at / 2) << "the hole was written out as zeros";
+}
+
 TEST(CopyFile, FailuresLeaveNothingBehind) {
     TempDir dir;
     writeFile(dir / "a", "data");
