@@ -166,6 +166,14 @@ std::string temporaryNameFor(const std::string &finalPath) {
     }
 }
 
+Status underFinalName(const Status &status, const std::string &temporary,
+                      const std::string &finalPath) {
+    const std::string &m = status.message();
+    if (status || m.compare(0, temporary.size(), temporary) != 0)
+        return status;
+    return Status::failure(finalPath + m.substr(temporary.size()));
+}
+
 // ---- byte access ---------------------------------------------------------------
 
 File::~File() {
@@ -435,21 +443,16 @@ Status copyFile(const std::string &from, const std::string &to, CopyMethod metho
     if (result)
         result =
             copyIntoNewFile(in, 0, out, 0, static_cast<std::int64_t>(st.st_size), 65536, method);
-    if (result) {
-        // Names the destination, not the hidden temporary, in what the user reads.
-        if (Status s = out.close(); !s)
-            result = Status::failure(to + s.message().substr(temp.size()));
-    }
+    if (result)
+        result = out.close();
     if (result)
         result = renameFile(temp, to);
     if (!result) {
         out.close();
         ::unlink(temp.c_str());
-        const std::string &m = result.message();
-        if (m.compare(0, temp.size(), temp) == 0)
-            return Status::failure(to + m.substr(temp.size()));
     }
-    return result;
+    // Names the destination, not the hidden temporary, in what the user reads.
+    return underFinalName(result, temp, to);
 }
 
 } // namespace dorvik::platform

@@ -66,6 +66,10 @@ Status renameFile(const std::string &from, const std::string &to);
 // A name beside `finalPath` under which a file can be written and later put
 // in place with renameFile: same directory, hidden, not existing yet.
 std::string temporaryNameFor(const std::string &finalPath);
+// A failure on the file written under the name `temporary`, told with the
+// name the user knows, `finalPath`; other statuses come back as they are.
+Status underFinalName(const Status &status, const std::string &temporary,
+                      const std::string &finalPath);
 
 // ---- byte access ---------------------------------------------------------------
 

@@ -205,7 +205,7 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         if (!s) {
             (void)out.close(); // already failing; the file goes away next
             (void)platform::removeFile(temporary);
-            return fail(Outcome::Failed, detail::underFinalName(s.message(), temporary, rebuilt),
+            return fail(Outcome::Failed, platform::underFinalName(s, temporary, rebuilt).message(),
                         kNothingJoined);
         }
     }

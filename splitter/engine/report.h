@@ -43,15 +43,6 @@ inline platform::Message failureMessage(const std::string &reason, const std::st
     return m;
 }
 
-// The reason of a failure on a file written under the temporary name
-// `temporary`, told with the name the user knows, `final`.
-inline std::string underFinalName(const std::string &reason, const std::string &temporary,
-                                  const std::string &final) {
-    if (reason.compare(0, temporary.size(), temporary) == 0)
-        return final + reason.substr(temporary.size());
-    return reason;
-}
-
 // An information message with one OK button and the given title.
 inline platform::Message infoMessage(const std::string &text, const std::string &title) {
     platform::Message m;

@@ -207,7 +207,7 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
             !s) {
             removeAll(temporaries);
             return fail(Outcome::Failed,
-                        detail::underFinalName(s.message(), temporaries.back(), pieces[k]),
+                        platform::underFinalName(s, temporaries.back(), pieces[k]).message(),
                         kPiecesRemoved);
         }
     }
