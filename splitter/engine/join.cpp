@@ -23,7 +23,6 @@ struct PieceSet {
     Layout blocks;                   // B and b from P
     std::vector<std::string> pieces; // paths of pieces 0 to N - 1
     std::int64_t lastLength = 0;     // P + E
-    std::string rebuiltPath;
 };
 
 // Copies the data of every piece into `out` at offset k * P; the last piece
@@ -183,8 +182,7 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         }
         set.pieces.push_back(path);
     }
-    set.rebuiltPath = prefix + *result.suffix;
-    const std::string &rebuilt = set.rebuiltPath;
+    const std::string rebuilt = prefix + *result.suffix;
     const std::int64_t expectedLength = (t.N - 1) * t.P + set.lastLength;
 
     // The rebuilt file, complete before it takes its name.
