@@ -24,11 +24,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -64,8 +63,7 @@ void clearDirectory(const std::string &dir, bool removeDir) {
         }
         ::closedir(d);
         for (const std::string &n : names)
-            if (::unlink((dir + "/" + n).c_str()) != 0)
-                die(dir + "/" + n + ": " + std::strerror(errno));
+            check(platform::removeFile(dir + "/" + n));
     }
     if (removeDir && ::rmdir(dir.c_str()) != 0 && errno != ENOENT)
         die(dir + ": " + std::strerror(errno));
@@ -92,28 +90,17 @@ void makeSource(const std::string &path, std::int64_t size) {
     check(f.close());
 }
 
-// The copy as cp does it: one copy_file_range loop over the whole file.
+// The copy as cp does it: the kernel's copy over the whole file (the block
+// buffer only where the kernel declines).
 void plainCopy(const std::string &from, const std::string &to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        die(from + ": " + std::strerror(errno));
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0)
-        die(to + ": " + std::strerror(errno));
-    struct stat st {};
-    if (::fstat(in, &st) != 0)
-        die(from + ": " + std::strerror(errno));
-    for (off_t left = st.st_size; left > 0;) {
-        const ssize_t n =
-            ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            die(to + ": " + (n < 0 ? std::strerror(errno) : "copy stopped short"));
-        left -= n;
-    }
-    if (::close(in) != 0 || ::close(out) != 0)
-        die(to + ": " + std::strerror(errno));
+    platform::File in, out;
+    check(in.open(from, platform::File::Mode::Read));
+    check(out.open(to, platform::File::Mode::Create));
+    platform::Status s;
+    const std::optional<std::int64_t> length = in.length(&s);
+    check(s);
+    check(platform::copyRange(in, 0, out, 0, *length, 1 << 20, platform::CopyMethod::Auto));
+    check(out.close());
 }
 
 // Compares two files, 1 MiB at a time, as cmp would.
