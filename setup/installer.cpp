@@ -22,36 +22,35 @@ Installer::~Installer() {
     delete form3_;
 }
 
-Form1 *Installer::form1() {
-    if (!form1_) {
-        form1_ = new Form1(this);
-        form1_->Form_Load();
+namespace {
+
+// The window in `slot`, made and loaded first when there is none. The slot is
+// filled before Form_Load runs, so a window that reaches for itself while
+// loading finds itself.
+template <class Form> Form *loaded(QPointer<Form> &slot, Installer *installer) {
+    if (!slot) {
+        slot = new Form(installer);
+        slot->Form_Load();
     }
-    return form1_;
+    return slot;
+}
+
+} // namespace
+
+Form1 *Installer::form1() {
+    return loaded(form1_, this);
 }
 
 Form2 *Installer::form2() {
-    if (!form2_) {
-        form2_ = new Form2(this);
-        form2_->Form_Load();
-    }
-    return form2_;
+    return loaded(form2_, this);
 }
 
 Form3 *Installer::form3() {
-    if (!form3_) {
-        form3_ = new Form3(this);
-        form3_->Form_Load();
-    }
-    return form3_;
+    return loaded(form3_, this);
 }
 
 Form4 *Installer::form4() {
-    if (!form4_) {
-        form4_ = new Form4(this);
-        form4_->Form_Load();
-    }
-    return form4_;
+    return loaded(form4_, this);
 }
 
 Form1 *Installer::loadedForm1() const {
