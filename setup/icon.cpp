@@ -1,7 +1,8 @@
 #include "setup/icon.h"
 
+#include "platform/widgets/classicicon.h"
+
 #include <QPainter>
-#include <QPixmap>
 #include <QPolygonF>
 
 namespace dorvik::setup {
@@ -28,7 +29,7 @@ enum Colour {
 };
 
 QColor colour(Colour c) {
-    return QColor::fromRgb(iconColours().at(c));
+    return QColor::fromRgb(widgets::classicPalette().at(c));
 }
 
 void shape(QPainter &p, const QPolygonF &polygon, Colour fill) {
@@ -37,16 +38,6 @@ void shape(QPainter &p, const QPolygonF &polygon, Colour fill) {
 }
 
 } // namespace
-
-const QList<QRgb> &iconColours() {
-    static const QList<QRgb> colours = {
-        qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
-        qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
-        qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
-        qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255),
-    };
-    return colours;
-}
 
 QImage installerIconImage(int size) {
     QImage image(size, size, QImage::Format_ARGB32);
@@ -73,14 +64,11 @@ QImage installerIconImage(int size) {
     p.setBrush(colour(Grey));
     p.drawRect(QRectF(14, 17, 3, 12));
     p.end();
-    return image;
+    return widgets::toClassicPalette(image);
 }
 
 QIcon installerIcon() {
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(installerIconImage(32)));
-    icon.addPixmap(QPixmap::fromImage(installerIconImage(16)));
-    return icon;
+    return widgets::iconAt32And16(installerIconImage);
 }
 
 } // namespace dorvik::setup

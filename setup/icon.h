@@ -4,14 +4,11 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QList>
-#include <QRgb>
 
 namespace dorvik::setup {
 
-// The sixteen colours the icon is drawn with.
-const QList<QRgb> &iconColours();
-// The icon at `size` pixels square (32 or 16); transparent around the picture.
+// The icon at `size` pixels square (32 or 16), an indexed image in the 16
+// classic palette colours; transparent around the picture.
 QImage installerIconImage(int size);
 // Both sizes.
 QIcon installerIcon();

@@ -1,10 +1,9 @@
 #include "splitter/windows/icon.h"
 
-#include <QPainter>
-#include <QPixmap>
-#include <QPolygon>
+#include "platform/widgets/classicicon.h"
 
-#include <climits>
+#include <QPainter>
+#include <QPolygon>
 
 namespace dorvik::splitter {
 
@@ -74,32 +73,7 @@ void drawOn16Grid(QPainter &p) {
         p.drawPoint(x, 7);
 }
 
-int nearestIndex(const QList<QRgb> &palette, QRgb colour) {
-    int best = 0;
-    int bestDistance = INT_MAX;
-    for (int i = 0; i < palette.size(); ++i) {
-        const int dr = qRed(palette[i]) - qRed(colour);
-        const int dg = qGreen(palette[i]) - qGreen(colour);
-        const int db = qBlue(palette[i]) - qBlue(colour);
-        const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-        }
-    }
-    return best;
-}
-
 } // namespace
-
-QList<QRgb> iconPalette() {
-    return {qRgb(0x00, 0x00, 0x00), qRgb(0x80, 0x00, 0x00), qRgb(0x00, 0x80, 0x00),
-            qRgb(0x80, 0x80, 0x00), qRgb(0x00, 0x00, 0x80), qRgb(0x80, 0x00, 0x80),
-            qRgb(0x00, 0x80, 0x80), qRgb(0xC0, 0xC0, 0xC0), qRgb(0x80, 0x80, 0x80),
-            qRgb(0xFF, 0x00, 0x00), qRgb(0x00, 0xFF, 0x00), qRgb(0xFF, 0xFF, 0x00),
-            qRgb(0x00, 0x00, 0xFF), qRgb(0xFF, 0x00, 0xFF), qRgb(0x00, 0xFF, 0xFF),
-            qRgb(0xFF, 0xFF, 0xFF)};
-}
 
 QImage programIconImage(int size) {
     QImage canvas(size, size, QImage::Format_ARGB32);
@@ -113,29 +87,11 @@ QImage programIconImage(int size) {
             drawOn32Grid(painter);
         }
     }
-
-    // Down to the palette: every visible pixel takes its palette colour, the
-    // rest is the mask's transparent entry.
-    const QList<QRgb> palette = iconPalette();
-    QList<QRgb> table = palette;
-    const int transparent = static_cast<int>(table.size());
-    table.append(qRgba(0, 0, 0, 0));
-    QImage icon(size, size, QImage::Format_Indexed8);
-    icon.setColorTable(table);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const QRgb pixel = canvas.pixel(x, y);
-            icon.setPixel(x, y, qAlpha(pixel) < 128 ? transparent : nearestIndex(palette, pixel));
-        }
-    }
-    return icon;
+    return widgets::toClassicPalette(canvas);
 }
 
 QIcon programIcon() {
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(programIconImage(32)));
-    icon.addPixmap(QPixmap::fromImage(programIconImage(16)));
-    return icon;
+    return widgets::iconAt32And16(programIconImage);
 }
 
 } // namespace dorvik::splitter

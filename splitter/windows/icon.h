@@ -4,15 +4,11 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QList>
-#include <QRgb>
 
 namespace dorvik::splitter {
 
-// The 16 colours every pixel of the icon is drawn in.
-QList<QRgb> iconPalette();
 // The icon at `size` pixels (32 or 16), an indexed image whose colour table
-// is the 16 palette colours followed by one transparent entry.
+// is the 16 classic palette colours followed by one transparent entry.
 QImage programIconImage(int size);
 // Both sizes, for the windows' title bars.
 QIcon programIcon();

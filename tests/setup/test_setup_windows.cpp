@@ -1,4 +1,5 @@
 #include "platform/fs.h"
+#include "platform/widgets/classicicon.h"
 #include "platform/widgets/listcontrols.h"
 #include "platform/widgets/messagebox.h"
 #include "setup/form1.h"
@@ -308,7 +309,7 @@ private slots:
                     if (qAlpha(pixel) == 0)
                         continue;
                     QCOMPARE(qAlpha(pixel), 255);
-                    QVERIFY(iconColours().contains(pixel | 0xff000000));
+                    QVERIFY(widgets::classicPalette().contains(pixel | 0xff000000));
                     used.insert(pixel);
                     ++opaque;
                 }
@@ -316,7 +317,7 @@ private slots:
             QVERIFY(opaque > size * size / 3);
             QVERIFY(used.size() >= 4);
         }
-        QCOMPARE(iconColours().size(), 16);
+        QCOMPARE(widgets::classicPalette().size(), 16);
     }
 };
 

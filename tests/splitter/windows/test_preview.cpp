@@ -1,3 +1,4 @@
+#include "platform/widgets/classicicon.h"
 #include "splitter/windows/form2.h"
 #include "splitter/windows/icon.h"
 #include "splitter/windows/preview.h"
@@ -123,7 +124,7 @@ void PreviewTest::modeRule() {
 }
 
 void PreviewTest::iconUsesSixteenColours() {
-    const QList<QRgb> palette = iconPalette();
+    const QList<QRgb> palette = dorvik::widgets::classicPalette();
     QCOMPARE(palette.size(), 16);
     for (int size : {32, 16}) {
         const QImage icon = programIconImage(size);
