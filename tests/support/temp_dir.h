@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdlib>
+#include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 
 namespace dorvik::testing {
@@ -39,6 +41,20 @@ inline void writeFile(const std::string &path, const std::string &bytes) {
 inline std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Names in a directory, hidden ones included; empty when it does not exist.
+inline std::set<std::string> listDirectory(const std::string &dir) {
+    std::set<std::string> names;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..")
+                names.insert(n);
+        }
+        ::closedir(d);
+    }
+    return names;
 }
 
 // Deterministic bytes that differ at every offset of interest.

@@ -1,18 +1,17 @@
 // Shared pieces of the split and join tests: a prompter that logs messages
-// and busy switches in one sequence, directory listings, and a child process
-// under a file-size limit.
+// and busy switches in one sequence, requests made from chosen paths, a child
+// process under a file-size limit, and the names the tests use unqualified.
 #pragma once
 
+#include "platform/fs.h"
 #include "splitter/engine/operations.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
 #include <csignal>
-#include <dirent.h>
 #include <functional>
 #include <ostream>
-#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -39,18 +38,25 @@ inline platform::Message message(const std::string &text, const std::string &tit
     return platform::Message{text, title, icon, buttons};
 }
 
-// Names in a directory, hidden ones included; empty when it does not exist.
-inline std::set<std::string> listDirectory(const std::string &dir) {
-    std::set<std::string> names;
-    if (DIR *d = ::opendir(dir.c_str())) {
-        while (dirent *e = ::readdir(d)) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..")
-                names.insert(n);
-        }
-        ::closedir(d);
-    }
-    return names;
+// Requests as the main window makes them from the paths chosen.
+inline engine::SplitRequest splitRequest(const std::string &source, const std::string &target,
+                                         int pieces) {
+    engine::SplitRequest r;
+    r.sourcePath = source;
+    r.sourceDirectory = platform::directoryOf(source);
+    r.sourceName = platform::fileNameOf(source);
+    r.targetDirectory = target;
+    r.pieces = pieces;
+    return r;
+}
+
+inline engine::JoinRequest joinRequest(const std::string &first, const std::string &target) {
+    engine::JoinRequest r;
+    r.firstPiecePath = first;
+    r.pieceDirectory = platform::directoryOf(first);
+    r.pieceName = platform::fileNameOf(first);
+    r.targetDirectory = target;
+    return r;
 }
 
 // Runs `body` in a child process in which no file may grow beyond `limit`
@@ -81,3 +87,22 @@ inline void PrintTo(const Message &m, std::ostream *os) {
         << "}";
 }
 } // namespace dorvik::platform
+
+// The names the split and join tests use unqualified.
+namespace engine = dorvik::engine;
+namespace platform = dorvik::platform;
+using namespace dorvik::engine;
+using namespace std::string_literals;
+using dorvik::testing::EventLog;
+using dorvik::testing::joinRequest;
+using dorvik::testing::listDirectory;
+using dorvik::testing::message;
+using dorvik::testing::patternBytes;
+using dorvik::testing::readFile;
+using dorvik::testing::splitRequest;
+using dorvik::testing::TempDir;
+using dorvik::testing::writeFile;
+using platform::Answer;
+using platform::Buttons;
+using platform::CopyMethod;
+using platform::Icon;

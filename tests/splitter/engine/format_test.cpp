@@ -85,12 +85,9 @@ TEST(Layout, JoinRecoversBlocksForEverySplitOfARange) {
 }
 
 TEST(Trailer, WrittenAndReadBack) {
-    EXPECT_EQ(trailer(2, "exe"), "\0"s
-                                 "2exe");
-    EXPECT_EQ(trailer(10, ".gz"), "\0"s
-                                  "10.gz");
-    EXPECT_EQ(trailer(99, "DME"), "\0"s
-                                  "99DME");
+    EXPECT_EQ(trailer(2, "exe"), "\0002exe"s);
+    EXPECT_EQ(trailer(10, ".gz"), "\00010.gz"s);
+    EXPECT_EQ(trailer(99, "DME"), "\00099DME"s);
 
     // One digit: five trailer bytes behind P.
     std::string piece = "xyz" + trailer(2, "exe");
@@ -119,21 +116,13 @@ TEST(Trailer, WrittenAndReadBack) {
 }
 
 TEST(Trailer, BytesThatNoSplitWritesAreRefused) {
-    EXPECT_FALSE(readTrailer(40000, "\0"s
-                                    "2abc")); // five bytes of a long piece
-    EXPECT_FALSE(readTrailer(40000, "x\0"s
-                                    "1abc")); // count 1
-    EXPECT_FALSE(readTrailer(40000, "x\0"s
-                                    "0abc")); // count 0
-    EXPECT_FALSE(readTrailer(40000, "xx"
-                                    "xabc")); // no filler, no digit
-    EXPECT_FALSE(readTrailer(40000, "xz"
-                                    "2abc")); // filler not 0x00
-    EXPECT_FALSE(readTrailer(40000, "x"
-                                    "12abc")); // two digits, no filler
-    EXPECT_FALSE(readTrailer(40000, "\0"s
-                                    "1xabc")); // second digit missing
-    EXPECT_FALSE(readTrailer(4, "2abc"));      // shorter than a trailer
-    EXPECT_TRUE(readTrailer(5, "\0"s
-                               "2abc")); // the bytes alone are valid
+    EXPECT_FALSE(readTrailer(40000, "\0002abc"s));  // five bytes of a long piece
+    EXPECT_FALSE(readTrailer(40000, "x\0001abc"s)); // count 1
+    EXPECT_FALSE(readTrailer(40000, "x\0000abc"s)); // count 0
+    EXPECT_FALSE(readTrailer(40000, "xxxabc"));     // no filler, no digit
+    EXPECT_FALSE(readTrailer(40000, "xz2abc"));     // filler not 0x00
+    EXPECT_FALSE(readTrailer(40000, "x12abc"));     // two digits, no filler
+    EXPECT_FALSE(readTrailer(40000, "\0001xabc"s)); // second digit missing
+    EXPECT_FALSE(readTrailer(4, "2abc"));           // shorter than a trailer
+    EXPECT_TRUE(readTrailer(5, "\0002abc"s));       // the bytes alone are valid
 }

@@ -7,38 +7,15 @@
 
 namespace {
 
-using namespace dorvik;
-using namespace dorvik::engine;
-using dorvik::testing::EventLog;
-using dorvik::testing::listDirectory;
-using dorvik::testing::message;
-using dorvik::testing::patternBytes;
-using dorvik::testing::readFile;
-using dorvik::testing::TempDir;
-using dorvik::testing::writeFile;
-using platform::Icon;
-
 // A set of `name` (L bytes) cut into N pieces in dir/set; returns the data.
 std::string makeSet(const TempDir &dir, const std::string &name, std::int64_t L, int N) {
     platform::makeDirectory(dir / "src");
     const std::string data = patternBytes(static_cast<std::size_t>(L), 7);
     writeFile(dir / ("src/" + name), data);
-    SplitRequest s;
-    s.sourcePath = dir / ("src/" + name);
-    s.targetDirectory = dir / "set";
-    s.pieces = N;
     EventLog log;
-    EXPECT_EQ(split(s, log).outcome, Outcome::Done);
+    EXPECT_EQ(split(splitRequest(dir / ("src/" + name), dir / "set", N), log).outcome,
+              Outcome::Done);
     return data;
-}
-
-JoinRequest joinRequest(const std::string &first, const std::string &target) {
-    JoinRequest r;
-    r.firstPiecePath = first;
-    r.pieceDirectory = platform::directoryOf(first);
-    r.pieceName = platform::fileNameOf(first);
-    r.targetDirectory = target;
-    return r;
 }
 
 TEST(JoinChecks, OnlyANameEndingInZeroGetsPastTheFirstCheck) {
@@ -89,18 +66,14 @@ TEST(JoinChecks, DamagedSetsAreRefusedNamingTheFileAtFault) {
          "report.002: the last piece has 66665 bytes, at least 66666 expected.\n" + incomplete},
         {"a size no split writes",
          [](const std::string &s) {
-             writeFile(s + "/odd.000", patternBytes(60001) + std::string("\0"
-                                                                         "2abc",
-                                                                         5));
+             writeFile(s + "/odd.000", patternBytes(60001) + "\0002abc"s);
              writeFile(s + "/odd.001", patternBytes(60001));
          },
          "odd.000",
          "odd.000: the piece holds 60001 data bytes, a size no split writes.\n" + incomplete},
         {"a separator in the suffix",
          [](const std::string &s) {
-             writeFile(s + "/sep.000", patternBytes(30000) + std::string("\0"
-                                                                         "2a/b",
-                                                                         5));
+             writeFile(s + "/sep.000", patternBytes(30000) + "\0002a/b"s);
              writeFile(s + "/sep.001", patternBytes(30000));
          },
          "sep.000",

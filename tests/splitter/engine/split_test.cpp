@@ -9,30 +9,6 @@
 
 namespace {
 
-using namespace dorvik;
-using namespace dorvik::engine;
-using dorvik::testing::EventLog;
-using dorvik::testing::listDirectory;
-using dorvik::testing::message;
-using dorvik::testing::patternBytes;
-using dorvik::testing::readFile;
-using dorvik::testing::TempDir;
-using dorvik::testing::writeFile;
-using platform::Answer;
-using platform::Buttons;
-using platform::CopyMethod;
-using platform::Icon;
-
-SplitRequest splitRequest(const std::string &source, const std::string &target, int pieces) {
-    SplitRequest r;
-    r.sourcePath = source;
-    r.sourceDirectory = platform::directoryOf(source);
-    r.sourceName = platform::fileNameOf(source);
-    r.targetDirectory = target;
-    r.pieces = pieces;
-    return r;
-}
-
 std::set<std::string> pieceNames(const std::string &base, int first, int count) {
     std::set<std::string> names;
     for (int k = first; k < first + count; ++k)
@@ -95,11 +71,7 @@ TEST_P(RoundTrip, PiecesHoldTheLayoutAndJoinRebuildsTheSource) {
         }
 
         EventLog joinLog;
-        JoinRequest join;
-        join.firstPiecePath = dir / ("out/" + pieceName(c.base, 0));
-        join.pieceDirectory = dir / "out";
-        join.pieceName = pieceName(c.base, 0);
-        join.targetDirectory = dir / "out";
+        JoinRequest join = joinRequest(dir / ("out/" + pieceName(c.base, 0)), dir / "out");
         join.copyMethod = GetParam();
         join.busy = joinLog.busy();
         const JoinResult joined = engine::join(join, joinLog);
@@ -149,9 +121,7 @@ TEST(SplitLarge, SparseSourceBeyondFourGiB) {
     EXPECT_EQ(platform::fileLength(dir / "out/huge.000"), l.P + 5);
     EXPECT_EQ(platform::fileLength(dir / "out/huge.001"), l.P + l.R);
 
-    JoinRequest join;
-    join.firstPiecePath = dir / "out/huge.000";
-    join.targetDirectory = dir / "out";
+    JoinRequest join = joinRequest(dir / "out/huge.000", dir / "out");
     join.deletePieces = true;
     ASSERT_EQ(engine::join(join, log).outcome, Outcome::Done);
     EXPECT_EQ(listDirectory(dir / "out"), std::set<std::string>{"huge.img"});
@@ -230,9 +200,7 @@ TEST(SplitChecks, NamedPipesAreRefusedWithoutWaitingForAWriter) {
     EventLog log;
     EXPECT_EQ(engine::split(splitRequest(dir / "pipe.bin", dir / "out", 2), log).outcome,
               Outcome::Failed);
-    JoinRequest join;
-    join.firstPiecePath = dir / "pipe.000";
-    EXPECT_EQ(engine::join(join, log).outcome, Outcome::Refused);
+    EXPECT_EQ(engine::join(joinRequest(dir / "pipe.000", ""), log).outcome, Outcome::Refused);
     ASSERT_EQ(log.messages.size(), 2u);
     EXPECT_EQ(log.messages[0].text,
               dir / "pipe.bin" + ": Not a regular file\nNothing was written.");
