@@ -4,9 +4,6 @@
 #include "platform/fs.h"
 #include "setup/shelllink.h"
 
-#include <cerrno>
-#include <sys/stat.h>
-
 namespace dorvik::setup {
 
 namespace {
@@ -16,14 +13,7 @@ using platform::Status;
 constexpr const char *kProgramFile = "Dorvik.exe";
 constexpr const char *kMenuLibrary = "Vb5stkit.dll";
 constexpr std::size_t kMenuLibraryStep = 3; // "Vb5stkit._ll" to the target directory
-
-// Why `path` is not a regular file, in "path: reason" form.
-Status whyMissing(const std::string &path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return Status::fromErrno(path, errno);
-    return Status::failure(path + ": not a regular file");
-}
+constexpr std::size_t kProgramStep = 5;     // "Dorvik._xe" to the program file, the last copy
 
 platform::Message finalMessage(const std::string &product, const std::string &target,
                                const Status &reason) {
@@ -139,18 +129,7 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
 
     // The run succeeded when the program itself arrived: the target directory
     // exists and the last copy into the program file worked.
-    const std::string program = target + "/" + kProgramFile;
-    Status reason = out.targetStatus;
-    if (reason.ok()) {
-        for (std::size_t i = steps.size(); i-- > 0;) {
-            if (steps[i].destination == program) {
-                reason = out.copyStatuses[i];
-                break;
-            }
-        }
-    }
-    if (reason.ok() && !platform::isRegularFile(program))
-        reason = whyMissing(program);
+    const Status reason = out.targetStatus.ok() ? out.copyStatuses[kProgramStep] : out.targetStatus;
     out.installed = reason.ok();
     out.finalMessage = finalMessage(product, target, reason);
     prompter.ask(out.finalMessage);
