@@ -32,25 +32,19 @@ private:
     bool on_ = true;
 };
 
-// A failure message: title "Dorvik", critical icon, one OK button. `reason`
-// is "name: reason" of the failing call, `what` says what became of the files.
-inline platform::Message failureMessage(const std::string &reason, const std::string &what) {
-    platform::Message m;
-    m.text = reason + "\n" + what;
-    m.title = "Dorvik";
-    m.icon = platform::Icon::Critical;
-    m.buttons = platform::Buttons::Ok;
-    return m;
+// A failure message: title "Dorvik", critical icon, one OK button unless
+// told otherwise. `reason` is "name: reason" of the failing call, `what` says
+// what became of the files.
+inline platform::Message failureMessage(const std::string &reason, const std::string &what,
+                                        platform::Buttons buttons = platform::Buttons::Ok) {
+    return {reason + "\n" + what, "Dorvik", platform::Icon::Critical, buttons};
 }
 
-// An information message with one OK button and the given title.
-inline platform::Message infoMessage(const std::string &text, const std::string &title) {
-    platform::Message m;
-    m.text = text;
-    m.title = title;
-    m.icon = platform::Icon::Information;
-    m.buttons = platform::Buttons::Ok;
-    return m;
+// An information message with the given title and one OK button unless told
+// otherwise.
+inline platform::Message infoMessage(const std::string &text, const std::string &title,
+                                     platform::Buttons buttons = platform::Buttons::Ok) {
+    return {text, title, platform::Icon::Information, buttons};
 }
 
 } // namespace dorvik::engine::detail

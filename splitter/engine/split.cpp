@@ -60,13 +60,12 @@ void copyToFloppies(const SplitRequest &request, const std::vector<std::string> 
             Status s = platform::copyFile(pieces[i - 1], dest, request.copyMethod);
             if (s)
                 break;
-            platform::Message m;
-            m.text = s.message() + "\nThe piece " + name +
-                     " was not copied to the disk. Retry after changing the disk, or Cancel to "
-                     "skip this piece.";
-            m.title = "Dorvik";
-            m.icon = platform::Icon::Critical;
-            m.buttons = platform::Buttons::RetryCancel;
+            const platform::Message m = detail::failureMessage(
+                s.message(),
+                "The piece " + name +
+                    " was not copied to the disk. Retry after changing the disk, or Cancel to "
+                    "skip this piece.",
+                platform::Buttons::RetryCancel);
             if (prompter.ask(m) != platform::Answer::Retry)
                 break;
         }
@@ -184,11 +183,9 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
     }
 
     if (*L > kFloppyBytes * N) { // the average piece, L / N, exceeds a disk
-        platform::Message warning;
-        warning.text = "The files will be larger than 1,4 Mb,\nand will not fit on floppy disks.";
-        warning.title = "Dorvik";
-        warning.icon = platform::Icon::Information;
-        warning.buttons = platform::Buttons::OkCancel;
+        const platform::Message warning = detail::infoMessage(
+            "The files will be larger than 1,4 Mb,\nand will not fit on floppy disks.", "Dorvik",
+            platform::Buttons::OkCancel);
         if (prompter.ask(warning) != platform::Answer::Ok) {
             result.outcome = Outcome::Cancelled;
             return result;
