@@ -288,12 +288,6 @@ Status File::writeAt(std::int64_t offset, const void *buffer, std::size_t size) 
     return {};
 }
 
-Status File::sync() {
-    if (::fsync(fd_) != 0)
-        return Status::fromErrno(path_, errno);
-    return {};
-}
-
 namespace {
 
 // Errors with which the kernel declines a copy it cannot do here; the block

@@ -106,8 +106,6 @@ public:
     Status readAt(std::int64_t offset, void *buffer, std::size_t size) const;
     // Writes exactly `size` bytes at `offset`.
     Status writeAt(std::int64_t offset, const void *buffer, std::size_t size);
-    // Makes the data durable (fsync).
-    Status sync();
 
 private:
     int fd_ = -1;
