@@ -3,7 +3,6 @@
 #include "splitter/engine/format.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 

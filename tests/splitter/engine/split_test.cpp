@@ -3,7 +3,6 @@
 #include "platform/text.h"
 #include "splitter/engine/format.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
