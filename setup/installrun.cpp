@@ -44,17 +44,12 @@ InstallEnvironment InstallEnvironment::platformDefaults() {
     return e;
 }
 
-std::string sourcePath(const std::string &sourceDirectory, const std::string &name) {
-    if (!sourceDirectory.empty() && sourceDirectory.back() == '/')
-        return sourceDirectory + name;
-    return sourceDirectory + "/" + name;
-}
-
 std::vector<CopyStep> copySteps(const std::string &product, const std::string &sourceDirectory,
                                 const std::string &targetDirectory,
                                 const std::string &systemDirectory) {
     const auto step = [&](const std::string &name, std::string destination) {
-        return CopyStep{name, sourcePath(sourceDirectory, name), std::move(destination)};
+        return CopyStep{name, platform::joinRootAware(sourceDirectory, name),
+                        std::move(destination)};
     };
     const std::string t = targetDirectory + "/";
     return {

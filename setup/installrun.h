@@ -62,10 +62,8 @@ struct CopyStep {
     std::string statusLine() const { return sourceName + " to " + destination; }
 };
 
-// Source path of a file on the medium: the directory, "/" unless it already
-// ends in one, and the name.
-std::string sourcePath(const std::string &sourceDirectory, const std::string &name);
-// The six copies in their order.
+// The six copies in their order. A source path gets no second "/" after a
+// directory that ends in one; a destination always gets its "/".
 std::vector<CopyStep> copySteps(const std::string &product, const std::string &sourceDirectory,
                                 const std::string &targetDirectory,
                                 const std::string &systemDirectory);

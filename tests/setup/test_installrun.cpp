@@ -238,9 +238,10 @@ TEST_F(InstallRunTest, UnreadableStartDirectoryCopiesNothingFromTheRoot) {
 }
 
 TEST(InstallPaths, SourceDirectoryAtAVolumeRootGetsOneSeparator) {
-    EXPECT_EQ(sourcePath("/", "order.txt"), "/order.txt");
-    EXPECT_EQ(sourcePath("/media/disk1", "order.txt"), "/media/disk1/order.txt");
-    EXPECT_EQ(sourcePath("/media/usb/", "order.txt"), "/media/usb/order.txt");
+    // A medium at the root "/" is the table's case below.
+    EXPECT_EQ(copySteps("Dorvik", "/media/disk1", "/t", "/s")[2].sourcePath,
+              "/media/disk1/order.txt");
+    EXPECT_EQ(copySteps("Dorvik", "/media/usb/", "/t", "/s")[2].sourcePath, "/media/usb/order.txt");
 
     // Destinations always get the separator: a target chosen at a root keeps
     // its two.
