@@ -69,10 +69,9 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     const std::string systemDirectory = environment.systemDirectory();
     const std::string product = view.productName();
     const std::string target = view.targetDirectory();
-    out.targetDirectory = target;
 
     // From here on a failing step is skipped and the run goes on.
-    out.targetStatus = platform::makeDirectory(target);
+    const Status targetStatus = platform::makeDirectory(target);
 
     const std::string source = environment.currentDirectory();
     const std::vector<CopyStep> steps = copySteps(product, source, target, systemDirectory);
@@ -107,7 +106,6 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     question.title = "Setup";
     question.icon = platform::Icon::None;
     question.buttons = platform::Buttons::YesNo;
-    out.menuAsked = true;
     const std::string library = target + "/" + kMenuLibrary;
     if (prompter.ask(question) == platform::Answer::Yes) {
         // Only the library this run has just put there is ever loaded; a file
@@ -124,10 +122,9 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
 
     // The run succeeded when the program itself arrived: the target directory
     // exists and the last copy into the program file worked.
-    const Status reason = out.targetStatus.ok() ? out.copyStatuses[kProgramStep] : out.targetStatus;
+    const Status reason = targetStatus.ok() ? out.copyStatuses[kProgramStep] : targetStatus;
     out.installed = reason.ok();
-    out.finalMessage = finalMessage(product, target, reason);
-    prompter.ask(out.finalMessage);
+    prompter.ask(finalMessage(product, target, reason));
     return out;
 }
 

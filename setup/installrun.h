@@ -69,13 +69,9 @@ std::vector<CopyStep> copySteps(const std::string &product, const std::string &s
                                 const std::string &systemDirectory);
 
 struct InstallOutcome {
-    bool installed = false; // the program arrived in the target directory
-    std::string targetDirectory;
-    platform::Status targetStatus;              // making the target directory
+    bool installed = false;                     // the program arrived in the target directory
     std::vector<platform::Status> copyStatuses; // one per copy step
-    bool menuAsked = false;
     bool menuLinkCalled = false;
-    platform::Message finalMessage;
 };
 
 // Runs the installation from the click to the final message (shown through
