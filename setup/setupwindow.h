@@ -32,9 +32,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Presses the default button if `event` is Enter; true when it did.
-    bool pressDefaultOnEnter(const QKeyEvent *event);
-
     Installer *installer_;
     QPushButton *defaultButton_ = nullptr;
 };

@@ -1,11 +1,9 @@
 #include "splitter/windows/controls.h"
 
+#include "platform/widgets/classicwindow.h"
 #include "platform/widgets/twips.h"
 #include "splitter/windows/icon.h"
 
-#include <QApplication>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,34 +24,12 @@ Window::Window(const char *name, int clientWidth, int clientHeight, bool minimiz
     setWindowFlags(flags);
     setModal(false);
     setWindowIcon(programIcon());
-    setFont(windowFont());
+    // The tightest captions of the layouts, with the widths they have.
+    static const QFont font =
+        widgets::windowFont({{QStringLiteral("Split file to directory:"), 1635},
+                             {QStringLiteral("Split file into"), 915}});
+    setFont(font);
     widgets::sizeClientTwips(this, clientWidth, clientHeight);
-}
-
-QFont windowFont() {
-    static const QFont font = [] {
-        QFont f = QApplication::font();
-        for (const char *family :
-             {"Liberation Sans", "Arimo", "Arial", "Nimbus Sans", "Helvetica"}) {
-            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-                f.setFamily(QString::fromLatin1(family));
-                break;
-            }
-        }
-        f.setPointSizeF(8);
-        // The tightest captions of the layouts, with the widths they have.
-        auto fits = [](const QFont &candidate) {
-            const QFontMetrics metrics(candidate);
-            return metrics.horizontalAdvance(QStringLiteral("Split file to directory:")) <=
-                       widgets::twips(1635) &&
-                   metrics.horizontalAdvance(QStringLiteral("Split file into")) <=
-                       widgets::twips(915);
-        };
-        while (f.pointSizeF() > 6 && !fits(f))
-            f.setPointSizeF(f.pointSizeF() - 0.5);
-        return f;
-    }();
-    return font;
 }
 
 void Window::withoutDefaultButton() {
@@ -63,14 +39,9 @@ void Window::withoutDefaultButton() {
 
 void Window::keyPressEvent(QKeyEvent *event) {
     // A button that is not an auto-default one passes Enter on to us.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        auto *button = qobject_cast<QPushButton *>(focusWidget());
-        if (button && !button->autoDefault()) {
-            if (button->isEnabled())
-                button->click();
-            return;
-        }
-    }
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && !button->autoDefault() && widgets::clickOnEnter(button, event))
+        return;
     QDialog::keyPressEvent(event);
 }
 
@@ -111,11 +82,6 @@ void WrapLabel::paintEvent(QPaintEvent *) {
     QTextOption option(alignment());
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     painter.drawText(QRectF(contentsRect()), text(), option);
-}
-
-void placeNamed(QWidget *widget, const char *name, Twips at) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widgets::placeTwips(widget, at.left, at.top, at.width, at.height);
 }
 
 QLabel *makeLabel(QWidget *window, const char *name, const QString &caption, Twips at) {
@@ -164,6 +130,11 @@ void useTooltipColours(QWidget *widget) {
     colours.setColor(QPalette::Disabled, QPalette::Button, base);
     widget->setPalette(colours);
     widget->setAutoFillBackground(true);
+}
+
+void placeNamed(QWidget *widget, const char *name, Twips at) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widgets::placeTwips(widget, at.left, at.top, at.width, at.height);
 }
 
 void showInstead(QWidget *shown, QWidget *hidden) {

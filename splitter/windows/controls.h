@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QFont>
 #include <QLabel>
 
 class QKeyEvent;
@@ -79,11 +78,6 @@ QLineEdit *makeField(QWidget *window, const char *name, const QString &text, Twi
 // tooltip colours.
 QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at);
 CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at);
-
-// The font of the windows: the size the layouts were drawn for (8 points),
-// in a narrow sans-serif family where one is installed, made smaller when the
-// captions would not fit the widths they were given.
-QFont windowFont();
 
 // Paints the widget in the user's tooltip background (and text) colour.
 void useTooltipColours(QWidget *widget);

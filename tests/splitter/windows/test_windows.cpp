@@ -723,9 +723,11 @@ void WindowsTest::choosersHaveNoDefaultButton() {
     QVERIFY(!QFileInfo::exists(dir_->filePath("typed")));
     QVERIFY(chooser->isVisible());
 
-    // Enter on a button that has the focus clicks it.
+    // Enter on a button that has the focus clicks it; with Ctrl it is not Enter.
     auto *ok = control<QPushButton>(chooser, "Command1");
     ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(chooser->isVisible());
     QTest::keyClick(ok, Qt::Key_Return);
     QVERIFY(!chooser->isVisible());
     QCOMPARE(form_->Text7->text(), dir_->filePath("typed"));
@@ -734,6 +736,11 @@ void WindowsTest::choosersHaveNoDefaultButton() {
     chooser = window("Form2");
     for (QPushButton *button : chooser->findChildren<QPushButton *>())
         QVERIFY(!button->isDefault());
+    // The keypad's Enter as well.
+    auto *cancel = control<QPushButton>(chooser, "Command2");
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!chooser->isVisible());
 }
 
 void WindowsTest::unreadableDriveKeepsTheChooserUsable() {
