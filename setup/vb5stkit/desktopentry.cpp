@@ -6,22 +6,16 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace dorvik::vb5stkit {
 
 namespace {
 
-std::string systemError(const std::string &name, int errnum) {
-    return platform::Status::fromErrno(name, errnum).message();
-}
-
 using platform::currentDirectory;
 using platform::homeDirectory;
+using platform::Status;
 
 // Makes `path` and its missing parents.
 bool makeDirectories(const std::string &path, std::string *error) {
@@ -31,12 +25,11 @@ bool makeDirectories(const std::string &path, std::string *error) {
         const std::string part = path.substr(0, pos);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
             if (error)
-                *error = systemError(part, errno);
+                *error = Status::fromErrno(part, errno).message();
             return false;
         }
     }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (!platform::isDirectory(path)) {
         if (error)
             *error = path + ": not a directory";
         return false;
@@ -63,18 +56,26 @@ bool validFolder(std::string_view folder) {
     return true;
 }
 
-bool writeAll(int fd, const std::string &text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
+// Puts `text` at `path`: written under a temporary name beside it, made
+// durable and readable by all, then renamed into place. On failure the
+// temporary file is removed and an existing file at `path` is untouched.
+Status replaceFile(const std::string &path, const std::string &text) {
+    const std::string temporary = platform::temporaryNameFor(path);
+    platform::File file;
+    Status s = file.open(temporary, platform::File::Mode::Create);
+    if (s)
+        s = file.writeAt(0, text.data(), text.size());
+    if (s && (::fchmod(file.descriptor(), 0644) != 0 || ::fsync(file.descriptor()) != 0))
+        s = Status::fromErrno(temporary, errno);
+    if (s)
+        s = file.close();
+    if (s)
+        s = platform::renameFile(temporary, path);
+    if (!s) {
+        (void)file.close(); // already failing; the file goes away next
+        (void)platform::removeFile(temporary);
     }
-    return true;
+    return platform::underFinalName(s, temporary, path);
 }
 
 } // namespace
@@ -213,26 +214,8 @@ std::optional<std::string> writeEntry(std::string_view folder, std::string_view 
         return std::nullopt;
 
     const std::string path = directory + "/" + entryFileName(caption);
-    std::string temporary = directory + "/." + entryFileName(caption) + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return fail(systemError(temporary, errno));
-    if (!writeAll(fd, *text) || ::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) {
-        const int e = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return fail(systemError(temporary, e));
-    }
-    if (::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(temporary.c_str());
-        return fail(systemError(temporary, e));
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(temporary.c_str());
-        return fail(systemError(path, e));
-    }
+    if (const Status s = replaceFile(path, *text); !s)
+        return fail(s.message());
     return path;
 }
 

@@ -84,6 +84,16 @@ TEST(DesktopEntry, WhereTheEntryGoes) {
     EXPECT_FALSE(writeEntry("/etc", "Dorvik", "/p", "", &error));
     EXPECT_FALSE(writeEntry("a/./b", "Dorvik", "/p", "", &error));
     EXPECT_FALSE(std::filesystem::exists(home / ".local/share/escape"));
+
+    // A directory in the entry's place: refused, and no temporary file stays.
+    const std::string blocked = home / ".local/share/applications/Tools/Blocked.desktop";
+    std::filesystem::create_directory(blocked);
+    EXPECT_FALSE(writeEntry("Tools", "Blocked", "/p", "", &error));
+    EXPECT_NE(error.find(blocked), std::string::npos) << error;
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(home / ".local/share/applications/Tools"),
+                      std::filesystem::directory_iterator()),
+        2); // Files and Blocked.desktop
 }
 
 TEST(DesktopEntry, RelativeProgramBecomesAbsolute) {
