@@ -30,33 +30,22 @@ Form1::Form1(Installer *installer) : SetupWindow(installer) {
     widgets::placeTwips(this, 1665, 1980, 6030, 3135);
     widgets::sizeClientTwips(this, 6030, 3135);
 
-    Frame2 = new QGroupBox(this);
-    Frame2->setObjectName("Frame2");
-    widgets::placeTwips(Frame2, 120, 240, 5775, 1455);
-    Label2 = new QLabel(Frame2);
-    Label2->setObjectName("Label2");
+    Frame2 = widgets::place(new QGroupBox(this), "Frame2", {120, 240, 5775, 1455});
+    Label2 = widgets::place(new QLabel(Frame2), "Label2", {240, 240, 5295, 1095});
     Label2->setTextFormat(Qt::PlainText);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setAutoFillBackground(true);
-    widgets::placeTwips(Label2, 240, 240, 5295, 1095);
 
-    Frame1 = new QGroupBox("Directory:", this);
-    Frame1->setObjectName("Frame1");
-    widgets::placeTwips(Frame1, 120, 1920, 5775, 615);
-    Label1 = new QLabel(Frame1);
-    Label1->setObjectName("Label1");
+    Frame1 = widgets::place(new QGroupBox("Directory:", this), "Frame1", {120, 1920, 5775, 615});
+    Label1 = widgets::place(new QLabel(Frame1), "Label1", {240, 240, 4215, 255});
     Label1->setTextFormat(Qt::PlainText);
-    widgets::placeTwips(Label1, 240, 240, 4215, 255);
 
-    Command1 = commandButton("Command1", "Browse", true);
-    widgets::placeTwips(Command1, 4680, 2125, 1095, 300);
-    Command2 = commandButton("Command2", "Exit setup");
-    widgets::placeTwips(Command2, 4680, 2700, 1095, 300);
-    Command3 = commandButton("Command3", QString());
+    Command1 = commandButton("Command1", "Browse", {4680, 2125, 1095, 300}, true);
+    Command2 = commandButton("Command2", "Exit setup", {4680, 2700, 1095, 300});
+    Command3 = commandButton("Command3", QString(), {240, 440, 600, 600});
     Command3->setIcon(installerIcon());
     Command3->setIconSize(QSize(32, 32));
-    widgets::placeTwips(Command3, 240, 440, 600, 600);
     Command3->raise(); // in front of the instruction frame
 
     setTabOrder(Command1, Command2);

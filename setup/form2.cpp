@@ -28,9 +28,8 @@ void useHighlightBackground(QWidget *list) {
     list->setPalette(palette);
 }
 
-QLabel *plainLabel(QWidget *parent, const char *name, const QString &text) {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
+QLabel *plainLabel(QWidget *parent, const char *name, const QString &text, widgets::Twips at) {
+    auto *label = widgets::place(new QLabel(text, parent), name, at);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
@@ -48,27 +47,15 @@ Form2::Form2(Installer *installer) : SetupWindow(installer) {
     setAutoFillBackground(true);
     widgets::placeTwips(this, 2445, 1980, 4710, 3195);
 
-    Label2 = plainLabel(this, "Label2", "Path:");
-    widgets::placeTwips(Label2, 120, 60, 1335, 195);
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName("Text1");
-    widgets::placeTwips(Text1, 120, 240, 4455, 285);
-    Dir1 = new widgets::DirListBox(this);
-    Dir1->setObjectName("Dir1");
-    widgets::placeTwips(Dir1, 120, 600, 3195, 1890);
-    Label1 = plainLabel(this, "Label1", "Drives:");
-    widgets::placeTwips(Label1, 120, 2580, 735, 195);
-    Drive1 = new widgets::DriveListBox(this);
-    Drive1->setObjectName("Drive1");
-    widgets::placeTwips(Drive1, 120, 2760, 3195, 315);
-    Command1 = commandButton("Command1", "OK", true);
-    widgets::placeTwips(Command1, 3420, 600, 1155, 375);
-    Command2 = commandButton("Command2", "Cancel");
-    widgets::placeTwips(Command2, 3420, 2100, 1155, 375);
+    Label2 = plainLabel(this, "Label2", "Path:", {120, 60, 1335, 195});
+    Text1 = widgets::place(new QLineEdit(this), "Text1", {120, 240, 4455, 285});
+    Dir1 = widgets::place(new widgets::DirListBox(this), "Dir1", {120, 600, 3195, 1890});
+    Label1 = plainLabel(this, "Label1", "Drives:", {120, 2580, 735, 195});
+    Drive1 = widgets::place(new widgets::DriveListBox(this), "Drive1", {120, 2760, 3195, 315});
+    Command1 = commandButton("Command1", "OK", {3420, 600, 1155, 375}, true);
+    Command2 = commandButton("Command2", "Cancel", {3420, 2100, 1155, 375});
     // Beyond the right edge: not seen while the window keeps its size.
-    File1 = new widgets::FileListBox(this);
-    File1->setObjectName("File1");
-    widgets::placeTwips(File1, 4800, 120, 1575, 2820);
+    File1 = widgets::place(new widgets::FileListBox(this), "File1", {4800, 120, 1575, 2820});
     for (QWidget *list : {static_cast<QWidget *>(Dir1), static_cast<QWidget *>(Drive1),
                           static_cast<QWidget *>(File1)})
         useHighlightBackground(list);

@@ -16,9 +16,8 @@ constexpr const char *kProductName = "Dorvik";
 const QColor kBackdropBlue(0, 0, 192);
 const QColor kTitleBackground(0, 0, 128);
 
-QLabel *titleLabel(QWidget *parent, const char *name, const QColor &text) {
-    auto *label = new QLabel("SETUP", parent);
-    label->setObjectName(name);
+QLabel *titleLabel(QWidget *parent, const char *name, const QColor &text, widgets::Twips at) {
+    auto *label = widgets::place(new QLabel("SETUP", parent), name, at);
     QFont font("Times New Roman", 36, QFont::Bold, true);
     label->setFont(font);
     QPalette palette = label->palette();
@@ -41,15 +40,12 @@ Form3::Form3(Installer *installer) : SetupWindow(installer) {
     setAutoFillBackground(true);
     widgets::placeTwips(this, 960, 705, 7965, 5925);
 
-    Label3 = new QLabel(this);
-    Label3->setObjectName("Label3");
-    widgets::placeTwips(Label3, 360, 1320, 2115, 315);
+    Label3 = widgets::place(new QLabel(this), "Label3", {360, 1320, 2115, 315});
     Label3->setVisible(false);
 
-    Label2 = titleLabel(this, "Label2", Qt::black);
-    widgets::placeTwips(Label2, 510, 370, 5535, 855);
-    Label1 = titleLabel(this, "Label1", this->palette().color(QPalette::HighlightedText));
-    widgets::placeTwips(Label1, 450, 330, 7455, 855);
+    Label2 = titleLabel(this, "Label2", Qt::black, {510, 370, 5535, 855});
+    Label1 = titleLabel(this, "Label1", this->palette().color(QPalette::HighlightedText),
+                        {450, 330, 7455, 855});
     Label2->stackUnder(Label1);
 }
 

@@ -20,40 +20,28 @@ Form4::Form4(Installer *installer) : SetupWindow(installer) {
     widgets::placeTwips(this, 1665, 1980, 5790, 2790);
     widgets::sizeClientTwips(this, 5790, 2790);
 
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName("Shape1");
+    Shape1 = widgets::place(new QFrame(this), "Shape1", {180, 180, 5415, 1815});
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Shape1->setLineWidth(1);
-    widgets::placeTwips(Shape1, 180, 180, 5415, 1815);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
+    Image1 = widgets::place(new QLabel(this), "Image1", {360, 300, 480, 480});
     Image1->setPixmap(QPixmap::fromImage(installerIconImage(32)));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    widgets::placeTwips(Image1, 360, 300, 480, 480);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName("Label1");
+    Label1 = widgets::place(new QLabel(this), "Label1", {1080, 360, 3555, 255});
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    widgets::placeTwips(Label1, 1080, 360, 3555, 255);
 
-    Label2 = new QLabel("Label2", this);
-    Label2->setObjectName("Label2");
+    Label2 = widgets::place(new QLabel("Label2", this), "Label2", {420, 840, 5055, 795});
     Label2->setTextFormat(Qt::PlainText);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    widgets::placeTwips(Label2, 420, 840, 5055, 795);
 
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName("Frame1");
+    Frame1 = widgets::place(new QFrame(this), "Frame1", {120, 2120, 5535, 30});
     Frame1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    widgets::placeTwips(Frame1, 120, 2120, 5535, 30);
 
-    Command1 = commandButton("Command1", "OK", true);
-    widgets::placeTwips(Command1, 1440, 2280, 1095, 375);
-    Command2 = commandButton("Command2", "Exit Setup");
-    widgets::placeTwips(Command2, 3360, 2280, 1095, 375);
+    Command1 = commandButton("Command1", "OK", {1440, 2280, 1095, 375}, true);
+    Command2 = commandButton("Command2", "Exit Setup", {3360, 2280, 1095, 375});
     setTabOrder(Command1, Command2);
     Command1->setFocus();
 

@@ -17,9 +17,9 @@ SetupWindow::SetupWindow(Installer *installer) : installer_(installer) {
         widgets::windowFont({{QString::fromStdString(noticeText()).section('\n', 0, 0), 5055}}));
 }
 
-QPushButton *SetupWindow::commandButton(const QString &name, const QString &text, bool isDefault) {
-    auto *button = new QPushButton(text, this);
-    button->setObjectName(name);
+QPushButton *SetupWindow::commandButton(const char *name, const QString &text, widgets::Twips at,
+                                        bool isDefault) {
+    auto *button = widgets::place(new QPushButton(text, this), name, at);
     button->setAutoDefault(true);
     if (isDefault) {
         button->setDefault(true);

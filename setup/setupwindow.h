@@ -3,6 +3,8 @@
 // installer is ending.
 #pragma once
 
+#include "platform/widgets/twips.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -19,9 +21,10 @@ public:
     QPushButton *defaultButton() const { return defaultButton_; }
 
 protected:
-    // A command button that takes Enter when it has the focus; `isDefault`
-    // makes it take Enter anywhere else in the window as well.
-    QPushButton *commandButton(const QString &name, const QString &text, bool isDefault = false);
+    // A command button at `at` that takes Enter when it has the focus;
+    // `isDefault` makes it take Enter anywhere else in the window as well.
+    QPushButton *commandButton(const char *name, const QString &text, widgets::Twips at,
+                               bool isDefault = false);
     // The window's own close control; return false to keep the window.
     virtual bool Form_Unload() { return true; }
     // `control` would take Enter for itself; in this window Enter on it

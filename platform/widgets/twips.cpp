@@ -29,4 +29,9 @@ void sizeClientTwips(QWidget *window, int width, int height) {
     window->setFixedSize(twips(width), twips(height));
 }
 
+void placeNamed(QWidget *widget, const char *name, Twips at) {
+    widget->setObjectName(QString::fromLatin1(name));
+    placeTwips(widget, at.left, at.top, at.width, at.height);
+}
+
 } // namespace dorvik::widgets

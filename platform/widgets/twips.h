@@ -18,4 +18,20 @@ void placeTwips(QWidget *widget, int left, int top, int width, int height);
 // Sets a window's client area size from twips.
 void sizeClientTwips(QWidget *window, int width, int height);
 
+// A control's place in its window: left, top, width, height in twips.
+struct Twips {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// Names `widget` (its objectName) and places it at `at`.
+void placeNamed(QWidget *widget, const char *name, Twips at);
+// The same, returning `widget`: `place(new QLabel(this), "Label1", {...})`.
+template <class T> T *place(T *widget, const char *name, Twips at) {
+    placeNamed(widget, name, at);
+    return widget;
+}
+
 } // namespace dorvik::widgets

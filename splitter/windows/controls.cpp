@@ -132,11 +132,6 @@ void useTooltipColours(QWidget *widget) {
     widget->setAutoFillBackground(true);
 }
 
-void placeNamed(QWidget *widget, const char *name, Twips at) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widgets::placeTwips(widget, at.left, at.top, at.width, at.height);
-}
-
 void showInstead(QWidget *shown, QWidget *hidden) {
     if (hidden && hidden->isVisible()) {
         QRect frame = shown->frameGeometry();

@@ -3,6 +3,8 @@
 // check box whose caption wraps.
 #pragma once
 
+#include "platform/widgets/twips.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -13,13 +15,9 @@ class QPushButton;
 
 namespace dorvik::splitter {
 
-// A control's place in its window: left, top, width, height in twips.
-struct Twips {
-    int left;
-    int top;
-    int width;
-    int height;
-};
+using widgets::place;
+using widgets::placeNamed;
+using widgets::Twips;
 
 // A window of the program: not modal, fixed client size, the program's icon.
 // Enter answers the default button; Escape does nothing. A window that has
@@ -66,10 +64,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// Places `widget` at `at`, names it and returns it.
-template <class T> T *place(T *widget, const char *name, Twips at);
-void placeNamed(QWidget *widget, const char *name, Twips at);
-
 QLabel *makeLabel(QWidget *window, const char *name, const QString &caption, Twips at);
 QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, Twips at);
 // A field the user types into.
@@ -84,10 +78,5 @@ void useTooltipColours(QWidget *widget);
 
 // Shows `shown` where `hidden` is (centred over it), then hides `hidden`.
 void showInstead(QWidget *shown, QWidget *hidden);
-
-template <class T> T *place(T *widget, const char *name, Twips at) {
-    placeNamed(widget, name, at);
-    return widget;
-}
 
 } // namespace dorvik::splitter
