@@ -4,6 +4,7 @@
 #include "platform/widgets/twips.h"
 #include "splitter/windows/icon.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,12 @@ Window::Window(const char *name, int clientWidth, int clientHeight, bool minimiz
                              {QStringLiteral("Split file into"), 915}});
     setFont(font);
     widgets::sizeClientTwips(this, clientWidth, clientHeight);
+}
+
+void Window::closeEvent(QCloseEvent *event) {
+    Form_Unload();
+    unloaded_ = true;
+    event->accept();
 }
 
 void Window::withoutDefaultButton() {

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLabel>
 
+class QCloseEvent;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
@@ -32,7 +33,9 @@ public slots:
     void reject() override {}
 
 protected:
-    void markUnloaded() { unloaded_ = true; }
+    // What the window does when its close box closes it.
+    virtual void Form_Unload() = 0;
+    void closeEvent(QCloseEvent *event) override;
     // For a window without a default button: Enter clicks only the button
     // that has the focus, and the dialog picks no default of its own.
     void withoutDefaultButton();

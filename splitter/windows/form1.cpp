@@ -9,7 +9,6 @@
 #include "splitter/windows/preview.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -240,11 +239,6 @@ void Form1::Form_Load() {
 
 void Form1::Form_Unload() {
     endProgram();
-}
-
-void Form1::closeEvent(QCloseEvent *event) {
-    Form_Unload();
-    event->accept();
 }
 
 void Form1::endProgram() {

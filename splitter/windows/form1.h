@@ -71,7 +71,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload();
+    void Form_Unload() override;
     void Command1_Click();
     void Command5_Click();
     void Command3_Click();
@@ -80,9 +80,6 @@ public slots:
     void Command2_Click();
     void HScroll1_Change();
     void HScroll1_Scroll();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void updatePreview();

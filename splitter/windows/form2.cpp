@@ -6,7 +6,6 @@
 #include "splitter/windows/form1.h"
 #include "splitter/windows/preview.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,12 +166,6 @@ void Form2::Command2_Click() {
 
 void Form2::Form_Unload() {
     showInstead(main_, this);
-}
-
-void Form2::closeEvent(QCloseEvent *event) {
-    Form_Unload();
-    markUnloaded();
-    event->accept();
 }
 
 } // namespace dorvik::splitter

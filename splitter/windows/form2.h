@@ -43,7 +43,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload();
+    void Form_Unload() override;
     void Combo1_Click();
     void Drive1_Change();
     void Dir1_Change();
@@ -51,9 +51,6 @@ public slots:
     void File1_DblClick();
     void Command1_Click();
     void Command2_Click();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     // The chosen file's full path: the file list's Path and FileName joined,

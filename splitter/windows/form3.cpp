@@ -3,7 +3,6 @@
 #include "platform/fs.h"
 #include "splitter/windows/form1.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,12 +89,6 @@ void Form3::Command2_Click() {
 
 void Form3::Form_Unload() {
     showInstead(main_, this);
-}
-
-void Form3::closeEvent(QCloseEvent *event) {
-    Form_Unload();
-    markUnloaded();
-    event->accept();
 }
 
 } // namespace dorvik::splitter

@@ -31,7 +31,7 @@ public:
     QPushButton *Command3;
 
 public slots:
-    void Form_Unload();
+    void Form_Unload() override;
     void Drive1_Change();
     void Dir1_Click();
     void Dir1_Change();
@@ -39,9 +39,6 @@ public slots:
     void Command3_Click();
     void Command1_Click();
     void Command2_Click();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     // The opened directory with the new name appended, without doubling the

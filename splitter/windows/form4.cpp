@@ -4,7 +4,6 @@
 #include "splitter/windows/form1.h"
 #include "splitter/windows/icon.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
@@ -52,12 +51,6 @@ void Form4::Command1_Click() {
 
 void Form4::Form_Unload() {
     showInstead(main_, this);
-}
-
-void Form4::closeEvent(QCloseEvent *event) {
-    Form_Unload();
-    markUnloaded();
-    event->accept();
 }
 
 } // namespace dorvik::splitter

@@ -28,11 +28,8 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload();
+    void Form_Unload() override;
     void Command1_Click();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     Form1 *main_;
