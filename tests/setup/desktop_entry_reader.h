@@ -1,98 +1,60 @@
 // Reads a desktop entry back the way a menu does: string unescaping first,
 // then the Exec line's quoting and field codes. Strict: an escape or field
-// code a menu would reject makes the read fail.
+// code a menu would reject, an unquoted argument or anything but the one
+// group of keys makes the read fail.
 #pragma once
 
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dorvik::testing {
 
 inline std::optional<std::string> unescapeDesktopValue(const std::string &value) {
+    constexpr std::string_view escaped = "sntr\\", meant = " \n\t\r\\";
     std::string out;
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] != '\\') {
             out += value[i];
             continue;
         }
-        if (++i == value.size())
+        const std::size_t k = ++i < value.size() ? escaped.find(value[i]) : escaped.npos;
+        if (k == escaped.npos)
             return std::nullopt;
-        switch (value[i]) {
-        case 's':
-            out += ' ';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case '\\':
-            out += '\\';
-            break;
-        default:
-            return std::nullopt;
-        }
+        out += meant[k];
     }
     return out;
 }
 
-// The arguments of an unescaped Exec value.
+// The arguments of an unescaped Exec value, each in double quotes.
 inline std::optional<std::vector<std::string>> splitExec(const std::string &exec) {
     std::vector<std::string> args;
-    std::size_t i = 0;
-    while (i < exec.size()) {
-        if (exec[i] == ' ') {
-            ++i;
+    for (std::size_t i = 0; i < exec.size(); ++i) {
+        if (exec[i] == ' ')
             continue;
-        }
+        if (exec[i] != '"')
+            return std::nullopt;
         std::string arg;
-        if (exec[i] == '"') {
-            for (++i;; ++i) {
-                if (i >= exec.size())
-                    return std::nullopt; // unterminated
-                const char c = exec[i];
-                if (c == '"')
-                    break;
-                if (c == '\\') {
-                    if (i + 1 >= exec.size())
-                        return std::nullopt;
-                    const char n = exec[++i];
-                    if (n != '"' && n != '`' && n != '$' && n != '\\')
-                        return std::nullopt;
-                    arg += n;
-                } else if (c == '`' || c == '$') {
-                    return std::nullopt; // must be escaped inside quotes
-                } else if (c == '%') {
-                    if (i + 1 >= exec.size() || exec[i + 1] != '%')
-                        return std::nullopt; // a field code
-                    arg += '%';
-                    ++i;
-                } else {
-                    arg += c;
-                }
-            }
-            ++i;
-        } else {
-            while (i < exec.size() && exec[i] != ' ') {
-                const char c = exec[i];
-                if (std::string("\"'\\><~|&;$*?#()`").find(c) != std::string::npos)
-                    return std::nullopt; // reserved outside quotes
-                if (c == '%') {
-                    if (i + 1 >= exec.size() || exec[i + 1] != '%')
-                        return std::nullopt;
-                    ++i;
-                }
-                arg += exec[i++];
+        for (++i; i < exec.size() && exec[i] != '"'; ++i) {
+            const char c = exec[i];
+            if (c == '`' || c == '$')
+                return std::nullopt; // must be escaped inside quotes
+            if (c == '\\' || c == '%') {
+                // "\x" for one of '"', '`', '$', '\'; "%%" for '%'; else a field code
+                const char n = i + 1 < exec.size() ? exec[++i] : '\0';
+                if (c == '\\' ? std::string_view("\"`$\\").find(n) == std::string_view::npos
+                              : n != '%')
+                    return std::nullopt;
+                arg += n;
+            } else {
+                arg += c;
             }
         }
+        if (i == exec.size())
+            return std::nullopt; // unterminated
         args.push_back(arg);
     }
     return args;
@@ -101,24 +63,14 @@ inline std::optional<std::vector<std::string>> splitExec(const std::string &exec
 // Keys of the [Desktop Entry] group, values unescaped.
 inline std::optional<std::map<std::string, std::string>> readDesktopEntry(const std::string &path) {
     std::ifstream in(path);
-    if (!in)
+    std::string line;
+    if (!std::getline(in, line) || line != "[Desktop Entry]")
         return std::nullopt;
     std::map<std::string, std::string> keys;
-    std::string line;
-    bool inGroup = false;
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
-            inGroup = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inGroup)
-            continue;
         const auto eq = line.find('=');
-        if (eq == std::string::npos)
-            return std::nullopt;
-        const auto value = unescapeDesktopValue(line.substr(eq + 1));
+        const auto value =
+            eq == std::string::npos ? std::nullopt : unescapeDesktopValue(line.substr(eq + 1));
         if (!value)
             return std::nullopt;
         keys[line.substr(0, eq)] = *value;
