@@ -4,11 +4,9 @@
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 
 namespace dorvik::testing {
@@ -35,15 +33,17 @@ private:
     std::optional<std::string> old_;
 };
 
-inline void writeText(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
+// The file's bytes; nullopt when it cannot be read (readFile gives "").
 inline std::optional<std::string> readText(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Older name of writeFile, still used by the windows' tests.
+inline void writeText(const std::string &path, const std::string &text) {
+    writeFile(path, text);
 }
 
 } // namespace dorvik::testing

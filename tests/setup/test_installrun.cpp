@@ -17,7 +17,7 @@ using platform::Answer;
 using testing::readText;
 using testing::ScopedEnv;
 using testing::TempDir;
-using testing::writeText;
+using testing::writeFile;
 
 const std::string kProgram = "#!/bin/sh\necho Dorvik\n";
 
@@ -50,11 +50,11 @@ protected:
     void SetUp() override {
         fs::create_directories(medium);
         fs::create_directories(home);
-        writeText(medium + "/Msvbvm50.dll", "runtime library");
-        writeText(medium + "/Dorvik._xe", kProgram);
+        writeFile(medium + "/Msvbvm50.dll", "runtime library");
+        writeFile(medium + "/Dorvik._xe", kProgram);
         fs::permissions(medium + "/Dorvik._xe", fs::perms(0755));
-        writeText(medium + "/order.txt", "how to order");
-        writeText(medium + "/dorvik.txt", "what it does");
+        writeFile(medium + "/order.txt", "how to order");
+        writeFile(medium + "/dorvik.txt", "what it does");
         fs::copy_file(VB5STKIT_LIBRARY, medium + "/Vb5stkit._ll");
         view.target = home + "/Dorvik";
         env.currentDirectory = [this] { return medium; };
@@ -161,7 +161,7 @@ TEST_F(InstallRunTest, MediumWithoutOrderTextStillSucceeds) {
 TEST_F(InstallRunTest, ExistingTargetWithOlderFilesIsUpdated) {
     fs::create_directories(view.target);
     for (const char *name : {"Dorvik.exe", "order.txt", "dorvik.txt", "Vb5stkit.dll"})
-        writeText(view.target + "/" + name, "old old old old old");
+        writeFile(view.target + "/" + name, "old old old old old");
     const InstallOutcome out = run();
     EXPECT_TRUE(out.installed);
     EXPECT_EQ(readText(view.target + "/Dorvik.exe"), kProgram);
@@ -207,7 +207,7 @@ TEST_F(InstallRunTest, MissingProgramIsReportedAsFailure) {
     fs::remove(medium + "/Dorvik._xe");
     // An older copy in the target does not count as installed.
     fs::create_directories(view.target);
-    writeText(view.target + "/Dorvik.exe", "old");
+    writeFile(view.target + "/Dorvik.exe", "old");
     const InstallOutcome out = run();
     EXPECT_FALSE(out.installed);
     const std::string &text = prompter.messages.back().text;

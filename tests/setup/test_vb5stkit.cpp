@@ -118,7 +118,7 @@ TEST(ShellLinkLibrary, IsLoadedOnlyByItsFullPath) {
     const std::string bare = std::filesystem::path(VB5STKIT_LIBRARY).filename().string();
     EXPECT_FALSE(setup::callShellLinkLibrary(bare, call));
     EXPECT_FALSE(setup::callShellLinkLibrary(data / "missing.dll", call));
-    testing::writeText(data / "text.dll", "not a library");
+    testing::writeFile(data / "text.dll", "not a library");
     EXPECT_FALSE(setup::callShellLinkLibrary(data / "text.dll", call));
     // The library's own refusal comes back as failure.
     EXPECT_FALSE(setup::callShellLinkLibrary(VB5STKIT_LIBRARY, {"..", "Dorvik", "/p", ""}));
