@@ -175,24 +175,6 @@ Form4 *Form1::existingAboutWindow() const {
     return form4_ && !form4_->isUnloaded() ? form4_.data() : nullptr;
 }
 
-void Form1::rememberChoice(const QString &path, const QString &directory, const QString &name) {
-    chosenPath_ = path;
-    chosenDirectory_ = directory;
-    chosenName_ = name;
-}
-
-QString Form1::sourceDirectory() const {
-    if (!chosenPath_.isEmpty() && Text1->text() == chosenPath_)
-        return chosenDirectory_;
-    return fromStd(platform::directoryOf(Text1->text().toStdString()));
-}
-
-QString Form1::sourceName() const {
-    if (!chosenPath_.isEmpty() && Text1->text() == chosenPath_)
-        return chosenName_;
-    return fromStd(platform::fileNameOf(Text1->text().toStdString()));
-}
-
 void Form1::showJoinMode() {
     Label1->setText(QStringLiteral("File to join:"));
     Label4->clear();
@@ -281,8 +263,6 @@ void Form1::Command2_Click() {
 void Form1::Command3_Click() {
     engine::SplitRequest request;
     request.sourcePath = Text1->text().toStdString();
-    request.sourceDirectory = sourceDirectory().toStdString();
-    request.sourceName = sourceName().toStdString();
     request.targetDirectory = Text7->text().toStdString();
     request.pieces = Label11->text().toInt();
     request.copyToFloppy = Check2->isChecked();
@@ -302,8 +282,6 @@ void Form1::Command3_Click() {
 void Form1::Command4_Click() {
     engine::JoinRequest request;
     request.firstPiecePath = Text1->text().toStdString();
-    request.pieceDirectory = sourceDirectory().toStdString();
-    request.pieceName = sourceName().toStdString();
     request.targetDirectory = Text7->text().toStdString();
     request.deletePieces = Check1->isChecked();
 

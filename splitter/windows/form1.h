@@ -60,11 +60,6 @@ public:
     Form3 *existingDirectoryChooser() const;
     Form4 *existingAboutWindow() const;
 
-    // Called by the file chooser's OK when it puts `path` into Text1: the
-    // folder and bare name it was chosen as. Split and Join use these as long
-    // as Text1 still holds `path`.
-    void rememberChoice(const QString &path, const QString &directory, const QString &name);
-
     // The two presentations, in the order the file chooser applies them.
     void showJoinMode();
     void showSplitMode();
@@ -86,16 +81,10 @@ private:
     // Writes a join's results back into the fields and the Join button.
     void applyJoinResult(const engine::JoinResult &result);
     void endProgram();
-    // Folder and bare name of the file in Text1.
-    QString sourceDirectory() const;
-    QString sourceName() const;
 
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     QPointer<Form4> form4_;
-    QString chosenPath_;
-    QString chosenDirectory_;
-    QString chosenName_;
 };
 
 } // namespace dorvik::splitter

@@ -140,7 +140,6 @@ void Form2::Command1_Click() {
         return;
     }
     main_->Text1->setText(path);
-    main_->rememberChoice(path, File1->Path(), name);
 
     // Suggested piece count: the floppy disks the file needs, when the slider
     // takes that number.
