@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 #include "platform/fs.h"
+#include "platform/widgets/classicwindow.h"
 #include "platform/widgets/messagebox.h"
 
 #include <QApplication>
@@ -229,7 +230,7 @@ bool DirListBox::openEntry(int index) {
 }
 
 void DirListBox::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (isEnter(event)) {
         openEntry(currentRow());
         event->accept();
         return;
@@ -360,7 +361,7 @@ bool FileListBox::matches(const QString &pattern, const QString &name) {
 }
 
 void FileListBox::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (isEnter(event)) {
         if (!FileName().isEmpty())
             emit DblClick();
         event->accept();

@@ -150,6 +150,11 @@ void ListControlsTest::fileListSelectionAndRefresh() {
     QCOMPARE(doubleClicks.count(), 1);
     QTest::keyClick(&list, Qt::Key_Return);
     QCOMPARE(doubleClicks.count(), 2);
+    // The keypad's Enter too, but not with Ctrl held.
+    QTest::keyClick(&list, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(doubleClicks.count(), 3);
+    QTest::keyClick(&list, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(doubleClicks.count(), 3);
 
     // Another directory starts without a selection.
     list.setPath(QDir::tempPath());
