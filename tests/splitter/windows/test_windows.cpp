@@ -10,6 +10,7 @@
 #include "splitter/windows/form4.h"
 #include "splitter/windows/preview.h"
 #include "tests/support/recording_prompter.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,15 +61,7 @@ void destroyClosedWindows() {
 }
 
 QByteArray pattern(int size, int seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    quint32 x = 2463534242u + seed;
-    for (int i = 0; i < size; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        data[i] = char(x & 0xFF);
-    }
-    return data;
+    return QByteArray::fromStdString(testing::patternBytes(size, seed));
 }
 
 void writeFile(const QString &path, const QByteArray &data) {
