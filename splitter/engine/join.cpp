@@ -61,8 +61,7 @@ Status copyToTarget(const std::string &rebuilt, const std::string &target,
 // request.firstPiecePath, in that piece's directory.
 //
 // The piece is identified by its full path alone: its directory and name are
-// taken from firstPiecePath, so pieceDirectory and pieceName cannot disagree
-// with it. The working directory is never changed.
+// taken from firstPiecePath. The working directory is never changed.
 //
 // A path whose last character is not "0" gets "You have to select an *.000
 // file." (title "Dorvik") before anything else, busy is not touched. Then,

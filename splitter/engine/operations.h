@@ -21,11 +21,9 @@ enum class Outcome {
 };
 
 struct SplitRequest {
-    std::string sourcePath;      // file field: full path of the source
-    std::string sourceDirectory; // directory the source was chosen in
-    std::string sourceName;      // bare file name chosen there
-    // (The engine takes the source's name and directory from sourcePath, so
-    // the three cannot disagree; the two fields above are informative.)
+    // File field: full path of the source. Its name and directory are taken
+    // from it, so no other record of the choice can disagree with it.
+    std::string sourcePath;
     std::string targetDirectory; // directory field
     int pieces = 2;              // piece count, 2 to 99
     bool copyToFloppy = false;   // the floppy option
@@ -49,10 +47,9 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
 struct JoinResult;
 
 struct JoinRequest {
-    std::string firstPiecePath; // file field: full path of the first piece
-    std::string pieceDirectory; // directory the piece was chosen in
-    std::string pieceName;      // bare file name chosen there
-    // (Informative likewise: the engine takes both from firstPiecePath.)
+    // File field: full path of the first piece; the pieces' directory and
+    // names are taken from it likewise.
+    std::string firstPiecePath;
     std::string targetDirectory; // directory field
     bool deletePieces = false;   // the delete option
     platform::CopyMethod copyMethod = platform::CopyMethod::Auto;

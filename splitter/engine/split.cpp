@@ -78,8 +78,8 @@ void copyToFloppies(const SplitRequest &request, const std::vector<std::string> 
 // request.targetDirectory and, on request, copies them to floppy disks.
 //
 // The source is identified by its full path alone: its name (for the base
-// name) and its directory are taken from sourcePath, so sourceDirectory and
-// sourceName cannot disagree with it. The working directory is never changed.
+// name) and its directory are taken from sourcePath. The working directory is
+// never changed.
 //
 // Order of the checks, each ending the run before anything is written:
 // a missing or unreadable source (Failed), a count outside 2 to 99 (Refused),

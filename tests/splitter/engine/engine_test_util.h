@@ -43,8 +43,6 @@ inline engine::SplitRequest splitRequest(const std::string &source, const std::s
                                          int pieces) {
     engine::SplitRequest r;
     r.sourcePath = source;
-    r.sourceDirectory = platform::directoryOf(source);
-    r.sourceName = platform::fileNameOf(source);
     r.targetDirectory = target;
     r.pieces = pieces;
     return r;
@@ -53,8 +51,6 @@ inline engine::SplitRequest splitRequest(const std::string &source, const std::s
 inline engine::JoinRequest joinRequest(const std::string &first, const std::string &target) {
     engine::JoinRequest r;
     r.firstPiecePath = first;
-    r.pieceDirectory = platform::directoryOf(first);
-    r.pieceName = platform::fileNameOf(first);
     r.targetDirectory = target;
     return r;
 }
