@@ -2,6 +2,7 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>
@@ -58,14 +59,10 @@ TEST(Drives, CurrentDirectoryOfADrive) {
 
 TEST(Drives, SystemDirectoryIsMadeInTheHome) {
     TempDir home;
-    const char *old = std::getenv("HOME");
-    const std::string saved = old ? old : "";
-    ::setenv("HOME", home.path().c_str(), 1);
-    const std::string sys = systemDirectory();
-    if (old)
-        ::setenv("HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("HOME");
+    const std::string sys = [&] {
+        dorvik::testing::ScopedEnv env("HOME", home.path());
+        return systemDirectory();
+    }();
     EXPECT_EQ(sys, home / ".local/lib");
     EXPECT_TRUE(isDirectory(sys));
 }

@@ -272,7 +272,7 @@ private slots:
 
     void pictureButtonRunsTheInstallationAndEnds() {
         testing::TempDir medium;
-        testing::writeText(medium / "Dorvik._xe", "program");
+        testing::writeFile(medium / "Dorvik._xe", "program");
         installer().environment.currentDirectory = [&] { return medium.path(); };
         std::vector<ShellLinkCall> calls;
         installer().environment.createShellLink = [&](const std::string &,
@@ -282,7 +282,7 @@ private slots:
         };
         Form1 *main = toMainWindow();
         const std::string target = home_->path() + "/Dorvik";
-        testing::writeText(medium / "Vb5stkit._ll", "library");
+        testing::writeFile(medium / "Vb5stkit._ll", "library");
         QTest::mouseClick(main->Command3, Qt::LeftButton);
 
         QCOMPARE(ends_, 1);
