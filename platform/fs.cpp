@@ -288,126 +288,8 @@ Status File::writeAt(std::int64_t offset, const void *buffer, std::size_t size) 
     return {};
 }
 
-namespace {
-
-// Errors with which the kernel declines a copy it cannot do here; the block
-// buffer then does the work.
-bool kernelDeclines(int err) {
-    return err == EXDEV || err == EOPNOTSUPP || err == ENOSYS || err == EINVAL || err == EBADF ||
-           err == ETXTBSY || err == EPERM;
-}
-
-// Errors that belong to the file being written rather than the one read.
-bool writeSideError(int err) {
-    return err == ENOSPC || err == EFBIG || err == EDQUOT || err == EROFS;
-}
-
-Status copyBuffered(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                    std::int64_t length, std::size_t blockSize) {
-    if (blockSize == 0)
-        blockSize = 65536;
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(
-        static_cast<std::int64_t>(blockSize), std::max<std::int64_t>(length, 1))));
-    while (length > 0) {
-        const auto chunk = static_cast<std::size_t>(
-            std::min<std::int64_t>(length, static_cast<std::int64_t>(buffer.size())));
-        if (Status s = in.readAt(inOffset, buffer.data(), chunk); !s)
-            return s;
-        if (Status s = out.writeAt(outOffset, buffer.data(), chunk); !s)
-            return s;
-        inOffset += static_cast<std::int64_t>(chunk);
-        outOffset += static_cast<std::int64_t>(chunk);
-        length -= static_cast<std::int64_t>(chunk);
-    }
-    return {};
-}
-
-// Makes `out` at least `end` bytes long (the range may end in a hole).
-Status extendTo(File &out, std::int64_t end) {
-    Status s;
-    const std::optional<std::int64_t> length = out.length(&s);
-    if (!length)
-        return s;
-    if (*length >= end)
-        return {};
-    int rc;
-    do {
-        rc = ::ftruncate(out.descriptor(), static_cast<off_t>(end));
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0)
-        return Status::fromErrno(out.path(), errno);
-    return {};
-}
-
-} // namespace
-
-Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                 std::int64_t length, std::size_t blockSize, CopyMethod method) {
-    if (length < 0)
-        return Status::failure(in.path() + ": negative length to copy");
-    if (method == CopyMethod::Auto) {
-        loff_t inPos = inOffset;
-        loff_t outPos = outOffset;
-        while (length > 0) {
-            const ssize_t n = ::copy_file_range(in.descriptor(), &inPos, out.descriptor(), &outPos,
-                                                static_cast<std::size_t>(length), 0);
-            if (n < 0) {
-                const int err = errno;
-                if (err == EINTR)
-                    continue;
-                if (kernelDeclines(err))
-                    break;
-                return Status::fromErrno(writeSideError(err) ? out.path() : in.path(), err);
-            }
-            if (n == 0)
-                break; // end of the source, or a kernel that stops short: let the buffer tell
-            length -= n;
-        }
-        inOffset = inPos;
-        outOffset = outPos;
-        if (length == 0)
-            return {};
-    }
-    return copyBuffered(in, inOffset, out, outOffset, length, blockSize);
-}
-
-// Data regions are found with SEEK_DATA and SEEK_HOLE; where the file system
-// cannot tell them, the whole rest of the range is copied as it is.
-Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                       std::int64_t length, std::size_t blockSize, CopyMethod method) {
-    if (method != CopyMethod::Auto || length <= 0)
-        return copyRange(in, inOffset, out, outOffset, length, blockSize, method);
-
-    const std::int64_t end = inOffset + length;
-    Status s;
-    const std::optional<std::int64_t> inLength = in.length(&s);
-    if (!inLength)
-        return s;
-    if (*inLength < end) // let the copy report the short file
-        return copyRange(in, inOffset, out, outOffset, length, blockSize, method);
-
-    std::int64_t pos = inOffset;
-    while (pos < end) {
-        const off_t data = ::lseek(in.descriptor(), static_cast<off_t>(pos), SEEK_DATA);
-        if (data < 0 && errno == ENXIO)
-            break; // nothing but a hole up to the end of the file
-        off_t hole = data < 0 ? -1 : ::lseek(in.descriptor(), data, SEEK_HOLE);
-        if (data < 0 || hole < 0) // holes unknown here: copy the rest whole
-            return copyRange(in, pos, out, outOffset + (pos - inOffset), end - pos, blockSize,
-                             method);
-        if (data >= end)
-            break;
-        const std::int64_t stop = std::min<std::int64_t>(hole, end);
-        if (Status c = copyRange(in, data, out, outOffset + (data - inOffset), stop - data,
-                                 blockSize, method);
-            !c)
-            return c;
-        pos = stop;
-    }
-    return extendTo(out, outOffset + length);
-}
-
-Status copyFile(const std::string &from, const std::string &to, CopyMethod method) {
+Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
+                CopyObserver *observer) {
     if (sameFile(from, to))
         return Status::failure(to + ": is the same file as " + from);
     File in;
@@ -435,8 +317,8 @@ Status copyFile(const std::string &from, const std::string &to, CopyMethod metho
     File out;
     Status result = out.open(temp, File::Mode::Append);
     if (result)
-        result =
-            copyIntoNewFile(in, 0, out, 0, static_cast<std::int64_t>(st.st_size), 65536, method);
+        result = copyIntoNewFile(in, 0, out, 0, static_cast<std::int64_t>(st.st_size), 65536,
+                                 method, observer);
     if (result)
         result = out.close();
     if (result)

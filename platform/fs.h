@@ -3,6 +3,7 @@
 // failure as a Status carrying "name: reason"; none throws.
 #pragma once
 
+#include "platform/copy.h"
 #include "platform/status.h"
 
 #include <cstdint>
@@ -73,12 +74,6 @@ Status underFinalName(const Status &status, const std::string &temporary,
 
 // ---- byte access ---------------------------------------------------------------
 
-// How data moves between two files.
-enum class CopyMethod {
-    Auto,     // the kernel's copy where it works, else the block buffer
-    Buffered, // always through one buffer in the process, block by block
-};
-
 class File {
 public:
     enum class Mode {
@@ -112,30 +107,12 @@ private:
     std::string path_;
 };
 
-// Copies `length` bytes from `in` at `inOffset` to `out` at `outOffset`.
-// With CopyMethod::Auto the kernel copies the range (copy_file_range) and the
-// block buffer takes over where the kernel refuses (EXDEV, EOPNOTSUPP,
-// ENOSYS, EINVAL, a short count); with Buffered the data goes through one
-// buffer of `blockSize` bytes, one block per read and write. Short counts
-// and EINTR are retried. Errors name the file that failed.
-Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                 std::int64_t length, std::size_t blockSize, CopyMethod method = CopyMethod::Auto);
-
-// copyRange into a range of `out` that holds nothing yet (a new file). With
-// CopyMethod::Auto the holes of a sparse source are not copied but stay holes
-// in `out` (whose length is set to reach the end of the range), and each
-// stretch of data moves with one copyRange call, so a file without holes goes
-// in one call. With Buffered it is copyRange. A source shorter than the range
-// is a failure; no zeros are ever made up in place of missing data.
-Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                       std::int64_t length, std::size_t blockSize,
-                       CopyMethod method = CopyMethod::Auto);
-
 // Whole-file copy of `from` to `to`, replacing `to`. Written under a temporary
 // name beside `to` and put in place only when complete; on failure nothing is
 // left behind and an existing `to` is untouched. Refuses to copy a file onto
 // itself. Holes of a sparse source stay holes (with CopyMethod::Auto).
+// `observer`, when given, hears of every round and may stop the copy.
 Status copyFile(const std::string &from, const std::string &to,
-                CopyMethod method = CopyMethod::Auto);
+                CopyMethod method = CopyMethod::Auto, CopyObserver *observer = nullptr);
 
 } // namespace dorvik::platform

@@ -17,26 +17,21 @@ using platform::Status;
 const char kNothingJoined[] = "Nothing was joined; the pieces are untouched.";
 const char kIncomplete[] = "The piece set is incomplete or damaged; nothing was joined.";
 
-// What validation found out about a set.
-struct PieceSet {
-    TrailerInfo trailer;
-    Layout blocks;                   // B and b from P
-    std::vector<std::string> pieces; // paths of pieces 0 to N - 1
-    std::int64_t lastLength = 0;     // P + E
-};
-
 // Copies the data of every piece into `out` at offset k * P; the last piece
 // gives all its bytes, tail included.
-Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod method) {
-    const int N = set.trailer.N;
-    const std::int64_t P = set.trailer.P;
+Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod method,
+                  detail::ProgressReporter &progress) {
+    const int N = set.count;
+    const std::int64_t P = set.pieceSize;
     for (int k = 0; k < N; ++k) {
         platform::File in;
         if (Status s = in.open(set.pieces[k], platform::File::Mode::Read); !s)
             return s;
         const std::int64_t length = (k == N - 1) ? set.lastLength : P;
+        progress.beginPiece(k + 1);
         if (Status s = platform::copyIntoNewFile(in, 0, out, k * P, length,
-                                                 static_cast<std::size_t>(set.blocks.b), method);
+                                                 static_cast<std::size_t>(set.blockSize), method,
+                                                 &progress);
             !s)
             return s;
         if (Status s = in.close(); !s)
@@ -48,14 +43,113 @@ Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod
 // Copies the rebuilt file into `target` (made first, one level) under its
 // own name.
 Status copyToTarget(const std::string &rebuilt, const std::string &target,
-                    const std::string &shortTarget, platform::CopyMethod method) {
+                    const std::string &shortTarget, platform::CopyMethod method,
+                    detail::ProgressReporter &progress) {
     if (Status s = platform::makeDirectory(target); !s)
         return s;
-    return platform::copyFile(
-        rebuilt, platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)), method);
+    return platform::copyFile(rebuilt,
+                              platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)),
+                              method, &progress);
 }
 
 } // namespace
+
+SetCheck checkSet(const std::string &first) {
+    SetCheck check;
+    auto stop = [&](Outcome outcome, const std::string &reason, const std::string &consequence) {
+        check.outcome = outcome;
+        check.reason = reason;
+        check.consequence = consequence;
+        return check;
+    };
+    auto refuse = [&](const std::string &reason, const std::string &consequence) {
+        return stop(Outcome::Refused, reason, consequence);
+    };
+    auto failed = [&](const std::string &reason, const std::string &consequence) {
+        return stop(Outcome::Failed, reason, consequence);
+    };
+
+    TrailerInfo trailer;
+    if (!first.ends_with("000"))
+        return refuse(first + ": not the first piece of a split file; its name has to end in 000.",
+                      kNothingJoined);
+
+    // The trailer. (The type is checked before the open, which would wait
+    // forever on a named pipe.)
+    if (platform::exists(first) && !platform::isRegularFile(first))
+        return refuse(first + ": Not a regular file", kNothingJoined);
+    {
+        platform::File in;
+        if (Status s = in.open(first, platform::File::Mode::Read); !s)
+            return failed(s.message(), kNothingJoined);
+        Status s;
+        const std::optional<std::int64_t> L0 = in.length(&s);
+        if (!L0)
+            return failed(s.message(), kNothingJoined);
+        std::string last(static_cast<std::size_t>(std::min<std::int64_t>(6, *L0)), '\0');
+        if (s = in.readAt(*L0 - static_cast<std::int64_t>(last.size()), last.data(), last.size());
+            !s)
+            return failed(s.message(), kNothingJoined);
+        if (s = in.close(); !s)
+            return failed(s.message(), kNothingJoined);
+        const std::optional<TrailerInfo> t = readTrailer(*L0, last);
+        if (!t)
+            return refuse(first + ": not the first piece of a split file; it does not end in a "
+                                  "piece count and name.",
+                          kNothingJoined);
+        trailer = *t;
+    }
+    const TrailerInfo &t = trailer;
+    check.countText = t.countText;
+    check.suffix = platform::fromEightBit(t.suffixBytes);
+
+    const std::optional<Layout> blocks = blocksForPieceSize(t.P);
+    if (!blocks || blocks->B * blocks->b != t.P)
+        return refuse(first + ": the piece holds " + std::to_string(t.P) +
+                          " data bytes, a size no split writes.",
+                      kIncomplete);
+    PieceSet set;
+    set.countText = t.countText;
+    set.count = t.N;
+    set.suffix = *check.suffix;
+    set.pieceSize = t.P;
+    set.blockSize = blocks->b;
+    if (t.suffixBytes.find_first_of(std::string("/\0", 2)) != std::string::npos)
+        return refuse(first + ": the name ending \"" + *check.suffix +
+                          "\" stored in the piece cannot end a file name.",
+                      kNothingJoined);
+
+    // Every piece, before anything is written.
+    const std::string prefix = first.substr(0, first.size() - 3);
+    for (int k = 0; k < t.N; ++k) {
+        const std::string path = prefix + pieceName("", k);
+        Status s;
+        const std::optional<std::int64_t> length = platform::fileLength(path, &s);
+        if (!length)
+            return refuse(s.message(), kIncomplete);
+        if (!platform::isRegularFile(path))
+            return refuse(path + ": Not a regular file", kIncomplete);
+        const std::int64_t expected =
+            (k == 0) ? t.P + static_cast<std::int64_t>(t.countText.size()) + 4 : t.P;
+        if (k < t.N - 1 && *length != expected)
+            return refuse(path + ": the piece has " + std::to_string(*length) + " bytes, " +
+                              std::to_string(expected) + " expected.",
+                          kIncomplete);
+        if (k == t.N - 1) {
+            if (*length < t.P)
+                return refuse(path + ": the last piece has " + std::to_string(*length) +
+                                  " bytes, at least " + std::to_string(t.P) + " expected.",
+                              kIncomplete);
+            set.lastLength = *length;
+        }
+        set.pieces.push_back(path);
+    }
+    set.rebuiltPath = prefix + set.suffix;
+    set.rebuiltLength = (t.N - 1) * t.P + set.lastLength;
+    check.outcome = Outcome::Done;
+    check.set = std::move(set);
+    return check;
+}
 
 // join: rebuilds the file a split cut into the set whose first piece is
 // request.firstPiecePath, in that piece's directory.
@@ -105,92 +199,24 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         return result;
     };
 
-    if (!first.ends_with("000"))
-        return fail(Outcome::Refused,
-                    first + ": not the first piece of a split file; its name has to end in 000.",
-                    kNothingJoined);
-
-    // The trailer. (The type is checked before the open, which would wait
-    // forever on a named pipe.)
-    PieceSet set;
-    if (platform::exists(first) && !platform::isRegularFile(first))
-        return fail(Outcome::Refused, first + ": Not a regular file", kNothingJoined);
-    {
-        platform::File in;
-        if (Status s = in.open(first, platform::File::Mode::Read); !s)
-            return fail(Outcome::Failed, s.message(), kNothingJoined);
-        Status s;
-        const std::optional<std::int64_t> L0 = in.length(&s);
-        if (!L0)
-            return fail(Outcome::Failed, s.message(), kNothingJoined);
-        std::string last(static_cast<std::size_t>(std::min<std::int64_t>(6, *L0)), '\0');
-        if (s = in.readAt(*L0 - static_cast<std::int64_t>(last.size()), last.data(), last.size());
-            !s)
-            return fail(Outcome::Failed, s.message(), kNothingJoined);
-        if (s = in.close(); !s)
-            return fail(Outcome::Failed, s.message(), kNothingJoined);
-        const std::optional<TrailerInfo> t = readTrailer(*L0, last);
-        if (!t)
-            return fail(Outcome::Refused,
-                        first + ": not the first piece of a split file; it does not end in a "
-                                "piece count and name.",
-                        kNothingJoined);
-        set.trailer = *t;
-    }
-    const TrailerInfo &t = set.trailer;
-    result.count = t.countText;
-    result.suffix = platform::fromEightBit(t.suffixBytes);
-
-    const std::optional<Layout> blocks = blocksForPieceSize(t.P);
-    if (!blocks || blocks->B * blocks->b != t.P)
-        return fail(Outcome::Refused,
-                    first + ": the piece holds " + std::to_string(t.P) +
-                        " data bytes, a size no split writes.",
-                    kIncomplete);
-    set.blocks = *blocks;
-    if (t.suffixBytes.find_first_of(std::string("/\0", 2)) != std::string::npos)
-        return fail(Outcome::Refused,
-                    first + ": the name ending \"" + *result.suffix +
-                        "\" stored in the piece cannot end a file name.",
-                    kNothingJoined);
-
-    // Every piece, before anything is written.
-    const std::string prefix = first.substr(0, first.size() - 3);
-    for (int k = 0; k < t.N; ++k) {
-        const std::string path = prefix + pieceName("", k);
-        Status s;
-        const std::optional<std::int64_t> length = platform::fileLength(path, &s);
-        if (!length)
-            return fail(Outcome::Refused, s.message(), kIncomplete);
-        if (!platform::isRegularFile(path))
-            return fail(Outcome::Refused, path + ": Not a regular file", kIncomplete);
-        const std::int64_t expected =
-            (k == 0) ? t.P + static_cast<std::int64_t>(t.countText.size()) + 4 : t.P;
-        if (k < t.N - 1 && *length != expected)
-            return fail(Outcome::Refused,
-                        path + ": the piece has " + std::to_string(*length) + " bytes, " +
-                            std::to_string(expected) + " expected.",
-                        kIncomplete);
-        if (k == t.N - 1) {
-            if (*length < t.P)
-                return fail(Outcome::Refused,
-                            path + ": the last piece has " + std::to_string(*length) +
-                                " bytes, at least " + std::to_string(t.P) + " expected.",
-                            kIncomplete);
-            set.lastLength = *length;
-        }
-        set.pieces.push_back(path);
-    }
-    const std::string rebuilt = prefix + *result.suffix;
-    const std::int64_t expectedLength = (t.N - 1) * t.P + set.lastLength;
+    const SetCheck check = checkSet(first);
+    result.count = check.countText;
+    result.suffix = check.suffix;
+    if (!check.set)
+        return fail(check.outcome, check.reason, check.consequence);
+    const PieceSet &set = *check.set;
+    const std::string &rebuilt = set.rebuiltPath;
+    const std::int64_t expectedLength = set.rebuiltLength;
 
     // The rebuilt file, complete before it takes its name.
     const std::string temporary = platform::temporaryNameFor(rebuilt);
     {
         platform::File out;
         Status s = out.open(temporary, platform::File::Mode::Create);
+        detail::ProgressReporter progress(request.monitor, Activity::Joining, set.count,
+                                          expectedLength);
         if (s)
-            s = copyPieces(set, out, request.copyMethod);
+            s = copyPieces(set, out, request.copyMethod, progress);
         if (s) {
             const std::optional<std::int64_t> written = platform::fileLength(temporary, &s);
             if (written && *written != expectedLength)
@@ -202,12 +228,17 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         if (!s) {
             (void)out.close(); // already failing; the file goes away next
             (void)platform::removeFile(temporary);
+            if (s.isCancelled()) {
+                result.outcome = Outcome::Cancelled;
+                return result;
+            }
             return fail(Outcome::Failed, platform::underFinalName(s, temporary, rebuilt).message(),
                         kNothingJoined);
         }
     }
 
     if (request.deletePieces) {
+        detail::ProgressReporter deleting(request.monitor, Activity::DeletingPieces, set.count, 0);
         for (const std::string &piece : set.pieces) {
             if (piece == rebuilt || platform::sameFile(piece, rebuilt))
                 continue;
@@ -222,10 +253,22 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     if (!target.empty() && !platform::sameFile(target, pieceDirectory)) {
         const std::string shortTarget = platform::shortenRootForTarget(target);
         result.targetDirectory = shortTarget;
-        if (Status s = copyToTarget(rebuilt, target, shortTarget, request.copyMethod); !s)
+        detail::ProgressReporter copying(request.monitor, Activity::CopyingToTarget, set.count,
+                                         expectedLength);
+        if (Status s = copyToTarget(rebuilt, target, shortTarget, request.copyMethod, copying);
+            !s) {
+            if (s.isCancelled()) {
+                // The rebuilt file stays beside the pieces; only the half copy went.
+                busy.end();
+                result.outcome = Outcome::Cancelled;
+                if (request.finished)
+                    request.finished(result);
+                return result;
+            }
             return fail(Outcome::Failed, s.message(),
                         rebuilt + " was joined, but it was not copied into " + target +
                             "; the joined file is where the pieces were.");
+        }
     }
 
     busy.end();

@@ -5,10 +5,13 @@
 
 #include "platform/fs.h"
 #include "platform/prompter.h"
+#include "splitter/engine/monitor.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace dorvik::engine {
 
@@ -16,7 +19,7 @@ namespace dorvik::engine {
 enum class Outcome {
     Done,      // finished; its success message was shown
     Refused,   // stopped before writing anything, after a message
-    Cancelled, // the user chose Cancel; nothing written
+    Cancelled, // the user chose Cancel, or stopped the run; what it wrote is gone
     Failed,    // a file operation failed; reported, half-written files removed
 };
 
@@ -32,6 +35,7 @@ struct SplitRequest {
     // sparse source stay holes); Buffered: always b bytes at a time.
     platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
     std::function<void(bool)> busy; // hourglass on (true) / off (false)
+    Monitor *monitor = nullptr;     // progress and stop requests; none when null
 };
 
 // The caller writes every field that is set back into its window, whatever
@@ -43,6 +47,11 @@ struct SplitResult {
 };
 
 SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
+
+// The piece count the file chooser proposes for a file of `length` bytes: as
+// many pieces as floppy disks the file needs. Nullopt when that count lies
+// outside 2 to 99 (the chooser then leaves the count as it was).
+std::optional<int> suggestedPieces(std::int64_t length);
 
 struct JoinResult;
 
@@ -59,6 +68,7 @@ struct JoinRequest {
     // with the result as it will be returned: the window empties its fields
     // and disables Join behind that message.
     std::function<void(const JoinResult &)> finished;
+    Monitor *monitor = nullptr; // progress and stop requests; none when null
 };
 
 // The caller applies every field whatever the outcome: a join whose copy
@@ -74,5 +84,40 @@ struct JoinResult {
 };
 
 JoinResult join(const JoinRequest &request, platform::Prompter &prompter);
+
+// A piece set as the join finds it before it writes anything.
+struct PieceSet {
+    std::string countText;           // the count as the trailer stores it
+    int count = 0;                   // N
+    std::string suffix;              // name suffix from the trailer (UTF-8)
+    std::int64_t pieceSize = 0;      // P, data bytes of every piece
+    std::int64_t blockSize = 0;      // b
+    std::vector<std::string> pieces; // paths of pieces 0 to N - 1
+    std::int64_t lastLength = 0;     // P + E, the last piece's length
+    std::string rebuiltPath;         // the file the join writes, beside the pieces
+    std::int64_t rebuiltLength = 0;  // (N - 1) * P + lastLength
+};
+
+// The outcome of checking a set: `set` when a join would accept it;
+// otherwise `outcome` (Refused for a set that is not whole or not a set,
+// Failed when a file could not be read) with `reason` ("name: what is
+// wrong") and `consequence` (what that means for the join).
+struct SetCheck {
+    Outcome outcome = Outcome::Refused;
+    std::optional<PieceSet> set;
+    std::optional<std::string> countText; // set once the trailer was read
+    std::optional<std::string> suffix;    // likewise
+    std::string reason;
+    std::string consequence;
+};
+
+// Checks the set whose first piece is `firstPiecePath` as the join does
+// before it writes: the name ends in "000"; the first piece is a regular
+// file ending in a trailer a split writes (filler 0x00, count 2 to 99); P is
+// at least 30000 with B * b == P; the suffix can end a file name (no "/", no
+// NUL); every piece 0 to N - 1 is a regular file, pieces 0 to N - 2 of
+// exactly their expected length, the last of at least P bytes. Reads only
+// the trailer and the pieces' lengths; writes nothing, asks nothing.
+SetCheck checkSet(const std::string &firstPiecePath);
 
 } // namespace dorvik::engine

@@ -1,7 +1,9 @@
 // Helpers shared by split and join: the hourglass and the failure messages.
 #pragma once
 
+#include "platform/copy.h"
 #include "platform/prompter.h"
+#include "splitter/engine/monitor.h"
 
 #include <functional>
 #include <string>
@@ -30,6 +32,41 @@ public:
 private:
     std::function<void(bool)> busy_;
     bool on_ = true;
+};
+
+// Carries the copy rounds of one activity to the caller's monitor (if any)
+// and its stop request back to the copy.
+class ProgressReporter : public platform::CopyObserver {
+public:
+    ProgressReporter(Monitor *monitor, Activity activity, int pieces, std::int64_t total)
+        : monitor_(monitor) {
+        state_.activity = activity;
+        state_.pieces = pieces;
+        state_.total = total;
+        state_.cancellable = activity != Activity::DeletingPieces;
+        tell();
+    }
+    // Piece (or disk) `piece` (1 to pieces) begins.
+    void beginPiece(int piece) {
+        state_.piece = piece;
+        tell();
+    }
+    bool copied(std::int64_t bytes) override {
+        state_.done += bytes;
+        tell();
+        return !stopRequested();
+    }
+    bool stopRequested() const {
+        return monitor_ && state_.cancellable && monitor_->stopRequested();
+    }
+
+private:
+    void tell() {
+        if (monitor_)
+            monitor_->progress(state_);
+    }
+    Monitor *monitor_;
+    Progress state_;
 };
 
 // A failure message: title "Dorvik", critical icon, one OK button unless

@@ -29,13 +29,14 @@ void removeAll(const std::vector<std::string> &paths) {
 // source (P bytes, the last piece P + R), behind the first piece's data its
 // trailer.
 Status writePiece(const platform::File &in, const std::string &path, const Layout &l, int k,
-                  const std::string &trailerBytes, platform::CopyMethod method) {
+                  const std::string &trailerBytes, platform::CopyMethod method,
+                  detail::ProgressReporter &progress) {
     platform::File out;
     if (Status s = out.open(path, platform::File::Mode::Create); !s)
         return s;
     const std::int64_t length = (k == l.N - 1) ? l.P + l.R : l.P;
     if (Status s = platform::copyIntoNewFile(in, k * l.P, out, 0, length,
-                                             static_cast<std::size_t>(l.b), method);
+                                             static_cast<std::size_t>(l.b), method, &progress);
         !s)
         return s;
     if (k == 0) {
@@ -47,8 +48,9 @@ Status writePiece(const platform::File &in, const std::string &path, const Layou
 
 // The floppy loop: one prompt and one piece per disk, in index order. A copy
 // that fails is reported with the piece and the reason; Retry copies the
-// piece again (after the user changed disks), Cancel skips it.
-void copyToFloppies(const SplitRequest &request, const std::vector<std::string> &pieces,
+// piece again (after the user changed disks), Cancel skips it. False when the
+// user stopped the run through the monitor (the disk's half copy is gone).
+bool copyToFloppies(const SplitRequest &request, const std::vector<std::string> &pieces,
                     const std::string &baseName, platform::Prompter &prompter) {
     const std::string floppy =
         request.floppyDirectory.empty() ? platform::floppyDirectory() : request.floppyDirectory;
@@ -57,9 +59,15 @@ void copyToFloppies(const SplitRequest &request, const std::vector<std::string> 
         const std::string name = pieceName(baseName, i - 1);
         const std::string dest = platform::joinRootAware(floppy, name);
         for (;;) {
-            Status s = platform::copyFile(pieces[i - 1], dest, request.copyMethod);
+            const std::int64_t length = platform::fileLength(pieces[i - 1]).value_or(0);
+            detail::ProgressReporter progress(request.monitor, Activity::CopyingToDisk,
+                                              static_cast<int>(pieces.size()), length);
+            progress.beginPiece(i);
+            Status s = platform::copyFile(pieces[i - 1], dest, request.copyMethod, &progress);
             if (s)
                 break;
+            if (s.isCancelled())
+                return false;
             const platform::Message m = detail::failureMessage(
                 s.message(),
                 "The piece " + name +
@@ -70,9 +78,19 @@ void copyToFloppies(const SplitRequest &request, const std::vector<std::string> 
                 break;
         }
     }
+    return true;
 }
 
 } // namespace
+
+std::optional<int> suggestedPieces(std::int64_t length) {
+    if (length < 0)
+        return std::nullopt;
+    const std::int64_t disks = (length + kFloppyBytes - 1) / kFloppyBytes;
+    if (disks < kMinPieces || disks > kMaxPieces)
+        return std::nullopt;
+    return static_cast<int>(disks);
+}
 
 // split: cuts request.sourcePath into request.pieces pieces in
 // request.targetDirectory and, on request, copies them to floppy disks.
@@ -198,11 +216,18 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
 
     const std::string trailerBytes = trailer(N, *suffixBytes);
     std::vector<std::string> temporaries;
+    detail::ProgressReporter progress(request.monitor, Activity::Splitting, N, *L);
     for (int k = 0; k < N; ++k) {
         temporaries.push_back(platform::temporaryNameFor(pieces[k]));
-        if (Status s = writePiece(in, temporaries.back(), *l, k, trailerBytes, request.copyMethod);
+        progress.beginPiece(k + 1);
+        if (Status s = writePiece(in, temporaries.back(), *l, k, trailerBytes, request.copyMethod,
+                                  progress);
             !s) {
             removeAll(temporaries);
+            if (s.isCancelled()) {
+                result.outcome = Outcome::Cancelled;
+                return result;
+            }
             return fail(Outcome::Failed,
                         platform::underFinalName(s, temporaries.back(), pieces[k]).message(),
                         kPiecesRemoved);
@@ -220,8 +245,10 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
         }
     }
 
-    if (request.copyToFloppy)
-        copyToFloppies(request, pieces, baseName, prompter);
+    if (request.copyToFloppy && !copyToFloppies(request, pieces, baseName, prompter)) {
+        result.outcome = Outcome::Cancelled;
+        return result;
+    }
 
     busy.end();
     prompter.ask(detail::infoMessage(source + "\n is successfully splitted!", "Dorvik "));

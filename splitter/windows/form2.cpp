@@ -3,6 +3,7 @@
 #include "platform/fs.h"
 #include "platform/widgets/messagebox.h"
 #include "splitter/engine/format.h"
+#include "splitter/engine/operations.h"
 #include "splitter/windows/form1.h"
 #include "splitter/windows/preview.h"
 
@@ -14,13 +15,6 @@
 #include <QScrollBar>
 
 namespace dorvik::splitter {
-
-namespace {
-
-// The suggested piece count is the number of floppy disks the file needs.
-constexpr std::int64_t kDiskBytes = engine::kFloppyBytes;
-
-} // namespace
 
 bool isJoinName(const QString &name) {
     const QList<uint> characters = name.toUcs4();
@@ -141,11 +135,8 @@ void Form2::Command1_Click() {
     }
     main_->Text1->setText(path);
 
-    // Suggested piece count: the floppy disks the file needs, when the slider
-    // takes that number.
-    const std::int64_t disks = (*length + kDiskBytes - 1) / kDiskBytes;
-    if (disks >= main_->HScroll1->minimum() && disks <= main_->HScroll1->maximum())
-        main_->HScroll1->setValue(static_cast<int>(disks));
+    if (const std::optional<int> pieces = engine::suggestedPieces(*length))
+        main_->HScroll1->setValue(*pieces);
 
     main_->Label4->setText(previewSentence(path, *length, main_->Label11->text().toInt(),
                                            PieceSize::WholeBytes, QLocale().decimalPoint()));
