@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core fonts-liberation
   xvfb xauth
+  dpkg-dev file groff-base desktop-file-utils appstream librsvg2-bin
 )
 
 missing=()
