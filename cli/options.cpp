@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/drives.h"
+
 #include <charconv>
 
 #ifndef DORVIK_VERSION
@@ -156,7 +158,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &args) {
 }
 
 std::string helpText() {
-    return R"(Usage: dorvik-cli split FILE [-n N] [-d DIR] [--floppy[=DIR]] [--yes] [--quiet]
+    std::string text =
+        R"(Usage: dorvik-cli split FILE [-n N] [-d DIR] [--floppy[=DIR]] [--yes] [--quiet]
        dorvik-cli join FILE.000 [-d DIR] [--delete] [--yes] [--quiet]
        dorvik-cli check FILE.000 [--quiet]
        dorvik-cli --help | --version
@@ -184,7 +187,7 @@ Options:
                   if missing); join: also copy the rebuilt file into DIR
                   (default: the pieces' directory, no copy)
   --floppy[=DIR]  split: afterwards copy the pieces to floppy disks, one per
-                  disk, into DIR (default: /media/floppy), asking for each
+                  disk, into DIR (default: @FLOPPY@), asking for each
                   disk in turn; a piece that cannot be copied can be retried
                   or skipped. Only with --floppy is there the question whether
                   to go on when the pieces are larger than a floppy disk
@@ -207,6 +210,8 @@ Exit status: 0 done; 1 refused (a usage error, a file that cannot be split, a
 set that is not whole, an unanswered question); 2 cancelled; 3 failed (a file
 could not be read or written, or a piece did not reach its disk).
 )";
+    text.replace(text.find("@FLOPPY@"), 8, platform::floppyDirectory());
+    return text;
 }
 
 std::string versionText() {
