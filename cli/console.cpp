@@ -160,6 +160,7 @@ std::string progressText(const engine::Progress &p) {
 }
 
 void ProgressMonitor::progress(const engine::Progress &p) {
+    activity_ = p.activity;
     if (quiet_)
         return;
     const auto now = std::chrono::steady_clock::now();

@@ -77,11 +77,14 @@ public:
         : console_(console), quiet_(quiet), stopFlag_(stopFlag) {}
     void progress(const engine::Progress &progress) override;
     bool stopRequested() override;
+    // The activity the operation reported last; nullopt before the first.
+    std::optional<engine::Activity> lastActivity() const { return activity_; }
 
 private:
     Console &console_;
     bool quiet_;
     const bool &stopFlag_;
+    std::optional<engine::Activity> activity_;
     std::optional<engine::Progress> last_;
     std::chrono::steady_clock::time_point lastShown_;
 };

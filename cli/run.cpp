@@ -33,7 +33,9 @@ std::optional<std::string> inputProblem(const std::string &path) {
     return std::nullopt;
 }
 
-int exitFor(engine::Outcome outcome, const RunState &state, Console &console) {
+// `cancelled` tells what a stop left behind.
+int exitFor(engine::Outcome outcome, const RunState &state, Console &console,
+            const std::string &cancelled) {
     if (state.unanswered)
         return kRefused;
     switch (outcome) {
@@ -48,7 +50,7 @@ int exitFor(engine::Outcome outcome, const RunState &state, Console &console) {
     case engine::Outcome::Refused:
         return kRefused;
     case engine::Outcome::Cancelled:
-        console.message("cancelled.");
+        console.message(cancelled);
         return kCancelled;
     case engine::Outcome::Failed:
         return kFailed;
@@ -75,7 +77,11 @@ int runSplit(const Options &o, Console &console) {
     request.monitor = &monitor;
     const engine::SplitResult result = engine::split(request, prompter);
     console.clearProgress();
-    return exitFor(result.outcome, state, console);
+    const bool onDisks = monitor.lastActivity() == engine::Activity::CopyingToDisk;
+    return exitFor(result.outcome, state, console,
+                   onDisks ? "cancelled; the pieces in " + request.targetDirectory +
+                                 " are complete, only the copying to disks was stopped."
+                           : "cancelled; nothing was changed.");
 }
 
 int runJoin(const Options &o, Console &console) {
@@ -90,7 +96,11 @@ int runJoin(const Options &o, Console &console) {
     request.monitor = &monitor;
     const engine::JoinResult result = engine::join(request, prompter);
     console.clearProgress();
-    return exitFor(result.outcome, state, console);
+    std::string cancelled = "cancelled; nothing was changed.";
+    if (result.clearFields && result.suffix) // the file was rebuilt before the stop
+        cancelled = "cancelled; " + first.substr(0, first.size() - 3) + *result.suffix +
+                    " was joined, only its copy into " + request.targetDirectory + " was stopped.";
+    return exitFor(result.outcome, state, console, cancelled);
 }
 
 int runCheck(const Options &o, Console &console) {

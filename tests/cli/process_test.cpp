@@ -316,7 +316,7 @@ TEST_P(CliStop, LeavesTheDirectoryAsItWas) {
                             : runCli({"split", dir / "a.bin", "-n", "10"}, o);
     EXPECT_TRUE(sent);
     EXPECT_EQ(r.status, 2) << r.err;
-    EXPECT_TRUE(has(r.err, "cancelled")) << r.err;
+    EXPECT_TRUE(has(r.err, "dorvik-cli: cancelled; nothing was changed.\n")) << r.err;
     EXPECT_EQ(snapshot(dir.path()), before);
 }
 
@@ -325,6 +325,37 @@ INSTANTIATE_TEST_SUITE_P(Table, CliStop,
                                            Stop{"SplitTerminated", false, SIGTERM},
                                            Stop{"JoinInterrupted", true, SIGINT}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Stopped while copying the joined file into another directory: the file
+// stays joined beside the pieces, the half copy goes, and the message says so.
+TEST(CliStopCopy, JoinKeepsTheJoinedFileAndRemovesTheHalfCopy) {
+    TempDir dir;
+    const std::string bytes = patternBytes(600000, 3);
+    writeFile(dir / "a.bin", bytes);
+    ASSERT_EQ(runCli({"split", dir / "a.bin", "-n", "10", "-q"}).status, 0);
+    std::filesystem::remove(dir / "a.bin");
+    std::filesystem::create_directory(dir / "t");
+
+    CliOptions o;
+    o.env = {"DORVIK_TEST_COPY_DELAY_US=300000"};
+    bool sent = false;
+    o.whileRunning = [&](pid_t pid) {
+        for (int i = 0; i < 1000 && !sent; ++i) {
+            for (const std::string &name : listDirectory(dir / "t"))
+                if (has(name, ".part-"))
+                    sent = true;
+            if (!sent)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(pid, SIGINT);
+    };
+    const CliRun r = runCli({"join", dir / "a.000", "-d", dir / "t"}, o);
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_TRUE(has(r.err, "a.bin was joined, only its copy into")) << r.err;
+    EXPECT_TRUE(readFile(dir / "a.bin") == bytes);
+    EXPECT_EQ(listDirectory(dir / "t"), std::set<std::string>{});
+}
 
 // ---- check -------------------------------------------------------------------------
 
