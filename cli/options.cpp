@@ -171,9 +171,10 @@ Commands:
   split FILE      write the pieces of FILE: the last three characters of its
                   name give way to the numbers 000, 001, ... (report.doc gives
                   report.000, report.001, ...); the first piece records the
-                  piece count and the three characters
-  join FILE.000   rebuild the file from the set whose first piece is FILE.000;
-                  it is rebuilt beside the pieces
+                  piece count and the three characters. Pieces of the same
+                  names are replaced
+  join FILE.000   rebuild the file from the set whose first piece is FILE.000,
+                  beside the pieces, replacing a file of its name
   check FILE.000  check the set as join does before it writes (every piece
                   present, of the right size) and tell what join would
                   rebuild; writes nothing
@@ -183,9 +184,9 @@ Options:
                   bytes. Default: as many as the 1.4 MB floppy disks the file
                   needs, but at least 2 and at most 99
   -d, --directory=DIR
-                  split: where the pieces go (default: FILE's directory, made
-                  if missing); join: also copy the rebuilt file into DIR
-                  (default: the pieces' directory, no copy)
+                  split: where the pieces go, made if missing (default:
+                  FILE's directory); join: also copy the rebuilt file into
+                  DIR (default: the pieces' directory, no copy)
   --floppy[=DIR]  split: afterwards copy the pieces to floppy disks, one per
                   disk, into DIR (default: @FLOPPY@), asking for each
                   disk in turn; a piece that cannot be copied can be retried
@@ -203,8 +204,8 @@ Options:
 
 Questions are asked on the terminal. Without one, a question that --yes does
 not answer stops the run, naming --yes; nothing is left half written.
-Ctrl+C (or SIGTERM, SIGHUP) stops a split or join; what it had written of the
-files being made is removed.
+Ctrl+C (or SIGTERM, SIGHUP) stops a split or join and removes what it had
+half written; files that were there before stay as they were.
 
 Exit status: 0 done; 1 refused (a usage error, a file that cannot be split, a
 set that is not whole, an unanswered question); 2 cancelled; 3 failed (a file
