@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dorvik::cli {
 
@@ -162,7 +164,27 @@ int run(const Options &o, Console &console) {
     }
 }
 
+bool openStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free number is `fd` itself, the ones below being open.
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null < 0)
+            return false;
+        if (null != fd) {
+            const int moved = ::dup2(null, fd);
+            ::close(null);
+            if (moved < 0)
+                return false;
+        }
+    }
+    return true;
+}
+
 int runProgram(const std::vector<std::string> &args) {
+    if (!openStandardDescriptors())
+        return kFailed; // nowhere to tell of it
     const ParsedArguments parsed = parseArguments(args);
     if (!parsed.options) {
         Console console(Console::Channels{});
