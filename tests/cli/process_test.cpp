@@ -323,6 +323,7 @@ TEST_P(CliStop, LeavesTheDirectoryAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Table, CliStop,
                          ::testing::Values(Stop{"SplitInterrupted", false, SIGINT},
                                            Stop{"SplitTerminated", false, SIGTERM},
+                                           Stop{"SplitHungUp", false, SIGHUP},
                                            Stop{"JoinInterrupted", true, SIGINT}),
                          [](const auto &info) { return std::string(info.param.name); });
 
