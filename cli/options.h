@@ -1,0 +1,48 @@
+// The command line of dorvik-cli: what the user asked for, read from the
+// arguments.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorvik::cli {
+
+enum class Command { Help, Version, Split, Join, Check };
+
+struct Options {
+    Command command = Command::Help;
+    std::string file;                     // FILE (split) or FILE.000 (join, check)
+    std::optional<int> pieces;            // -n; unset: the suggested count
+    std::optional<std::string> directory; // -d; unset: the file's directory
+    bool floppy = false;                  // --floppy
+    std::string floppyDirectory;          // --floppy=DIR; "" = the usual floppy directory
+    bool deletePieces = false;            // --delete
+    bool yes = false;                     // --yes
+    bool quiet = false;                   // --quiet
+
+    bool operator==(const Options &) const = default;
+};
+
+// Either the options or, for a command line that cannot be run, what is
+// wrong with it (one line, without the program name).
+struct ParsedArguments {
+    std::optional<Options> options;
+    std::string error;
+};
+
+// Reads the arguments after the program name. Options may stand before or
+// after the command and FILE; "--" ends the options. --help or --version
+// anywhere wins over everything else. Every option must fit the command it
+// is given with (-n and --floppy: split; --delete: join; -d: split and join;
+// --yes and --quiet: split and join). The piece count must be a decimal
+// number from 2 to 99.
+ParsedArguments parseArguments(const std::vector<std::string> &args);
+
+// The text of --help, ending in a line feed.
+std::string helpText();
+
+// The program's name and version, as --version prints it (one line).
+std::string versionText();
+
+} // namespace dorvik::cli

@@ -1,0 +1,203 @@
+#include "cli/run.h"
+
+#include "cli/prompter.h"
+#include "cli/stop.h"
+#include "platform/fs.h"
+#include "splitter/engine/format.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dorvik::cli {
+
+namespace {
+
+// A path the engine can take apart: a bare name gets "./" so that its
+// directory is the working directory.
+std::string withDirectory(const std::string &path) {
+    return path.find(platform::kSeparator) == std::string::npos ? "./" + path : path;
+}
+
+// The file named on the command line must be there and be a regular file;
+// otherwise the reason, "name: reason".
+std::optional<std::string> inputProblem(const std::string &path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return path + ": " + std::strerror(errno);
+        return std::nullopt; // the operation reports it in its own words
+    }
+    if (!S_ISREG(st.st_mode))
+        return path + ": Not a regular file";
+    return std::nullopt;
+}
+
+// `cancelled` tells what a stop left behind.
+int exitFor(engine::Outcome outcome, const RunState &state, Console &console,
+            const std::string &cancelled) {
+    if (state.unanswered)
+        return kRefused;
+    switch (outcome) {
+    case engine::Outcome::Done:
+        if (state.skipped > 0) {
+            console.message(std::to_string(state.skipped) +
+                            (state.skipped == 1 ? " piece was" : " pieces were") +
+                            " not copied to a disk.");
+            return kFailed;
+        }
+        return kDone;
+    case engine::Outcome::Refused:
+        return kRefused;
+    case engine::Outcome::Cancelled:
+        console.message(cancelled);
+        return kCancelled;
+    case engine::Outcome::Failed:
+        return kFailed;
+    }
+    return kFailed;
+}
+
+int runSplit(const Options &o, Console &console) {
+    const std::string source = withDirectory(o.file);
+    if (o.floppy && !o.yes && !console.canAsk()) {
+        console.message("--floppy asks for each disk in turn, and there is no terminal to ask "
+                        "on; give --yes to copy to the disks without asking.");
+        return kRefused;
+    }
+    RunState state;
+    CliPrompter prompter(console, {o.yes, o.quiet, o.floppy}, state);
+    ProgressMonitor monitor(console, o.quiet, state.stop);
+    engine::SplitRequest request;
+    request.sourcePath = source;
+    request.targetDirectory = o.directory ? *o.directory : platform::directoryOf(source);
+    request.pieces = o.pieces ? *o.pieces : defaultPieces(platform::fileLength(source).value_or(0));
+    request.copyToFloppy = o.floppy;
+    request.floppyDirectory = o.floppyDirectory;
+    request.monitor = &monitor;
+    const engine::SplitResult result = engine::split(request, prompter);
+    console.clearProgress();
+    const bool onDisks = monitor.lastActivity() == engine::Activity::CopyingToDisk;
+    return exitFor(result.outcome, state, console,
+                   onDisks ? "cancelled; the pieces in " + request.targetDirectory +
+                                 " are complete, only the copying to disks was stopped."
+                           : "cancelled; nothing was changed.");
+}
+
+int runJoin(const Options &o, Console &console) {
+    const std::string first = withDirectory(o.file);
+    RunState state;
+    CliPrompter prompter(console, {o.yes, o.quiet, false}, state);
+    ProgressMonitor monitor(console, o.quiet, state.stop);
+    engine::JoinRequest request;
+    request.firstPiecePath = first;
+    request.targetDirectory = o.directory ? *o.directory : platform::directoryOf(first);
+    request.deletePieces = o.deletePieces;
+    request.monitor = &monitor;
+    const engine::JoinResult result = engine::join(request, prompter);
+    console.clearProgress();
+    std::string cancelled = "cancelled; nothing was changed.";
+    if (result.clearFields && result.suffix) // the file was rebuilt before the stop
+        cancelled = "cancelled; " + first.substr(0, first.size() - 3) + *result.suffix +
+                    " was joined, only its copy into " + request.targetDirectory + " was stopped.";
+    return exitFor(result.outcome, state, console, cancelled);
+}
+
+int runCheck(const Options &o, Console &console) {
+    const engine::SetCheck check = engine::checkSet(withDirectory(o.file));
+    if (!check.set) {
+        console.message(check.reason + "\njoin would refuse this set; nothing was written.");
+        return kRefused;
+    }
+    if (o.quiet)
+        return kDone;
+    const engine::PieceSet &set = *check.set;
+    const std::string directory = platform::directoryOf(set.pieces.front());
+    std::string text = "rebuilds: " + set.rebuiltPath + "\n";
+    text += "length:   " + std::to_string(set.rebuiltLength) + " bytes\n";
+    text += "pieces:   " + std::to_string(set.count) + ", " +
+            platform::fileNameOf(set.pieces.front()) + " to " +
+            platform::fileNameOf(set.pieces.back()) + " in " + directory + "\n";
+    text += "size:     " + std::to_string(set.pieceSize) + " data bytes each, the last " +
+            std::to_string(set.lastLength) + "\n";
+    if (platform::exists(set.rebuiltPath))
+        text += "note:     " + set.rebuiltPath + " exists and would be replaced\n";
+    console.report(text);
+    return kDone;
+}
+
+} // namespace
+
+int defaultPieces(std::int64_t length) {
+    if (const std::optional<int> n = engine::suggestedPieces(length))
+        return *n;
+    return length > engine::kFloppyBytes * engine::kMaxPieces ? engine::kMaxPieces
+                                                              : engine::kMinPieces;
+}
+
+int run(const Options &o, Console &console) {
+    switch (o.command) {
+    case Command::Help:
+        console.report(helpText());
+        return kDone;
+    case Command::Version:
+        console.report(versionText() + "\n");
+        return kDone;
+    case Command::Split:
+    case Command::Join:
+    case Command::Check:
+        break;
+    }
+    if (const std::optional<std::string> problem = inputProblem(o.file)) {
+        console.message(*problem);
+        return kRefused;
+    }
+    switch (o.command) {
+    case Command::Split:
+        return runSplit(o, console);
+    case Command::Join:
+        return runJoin(o, console);
+    default:
+        return runCheck(o, console);
+    }
+}
+
+bool openStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free number is `fd` itself, the ones below being open.
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null < 0)
+            return false;
+        if (null != fd) {
+            const int moved = ::dup2(null, fd);
+            ::close(null);
+            if (moved < 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+int runProgram(const std::vector<std::string> &args) {
+    if (!openStandardDescriptors())
+        return kFailed; // nowhere to tell of it
+    const ParsedArguments parsed = parseArguments(args);
+    if (!parsed.options) {
+        Console console(Console::Channels{});
+        console.message(parsed.error + "\nTry 'dorvik-cli --help' for more information.");
+        return kRefused;
+    }
+    if (!installStopHandlers()) {
+        Console console(Console::Channels{});
+        console.message(std::string("sigaction: ") + std::strerror(errno));
+        return kFailed;
+    }
+    Console console(Console::processChannels());
+    return run(*parsed.options, console);
+}
+
+} // namespace dorvik::cli
