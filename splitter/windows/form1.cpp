@@ -79,7 +79,7 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     Label3   = makeLabel(this, "Label3", "Split file into",           {120, 1500, 915, 255});
     Label11  = makeLabel(this, "Label11", "2",                        {1020, 1500, 315, 195});
     Label6   = makeLabel(this, "Label6", "pieces:",                   {1280, 1495, 555, 255});
-    HScroll1 = place(new widgets::HScrollBar(this), "HScroll1",    {2280, 1495, 2415, 255});
+    HScroll1 = place(new widgets::HScrollBar(this), "HScroll1",       {2280, 1495, 2415, 255});
     Label4   = place(new WrapLabel(this), "Label4",                  {120, 1860, 4575, 1635});
     Check2   = makeCheckBox(this, "Check2", "Copy splitted files to floppy disks?",
                                                                       {120, 3600, 1815, 375});
