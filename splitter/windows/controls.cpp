@@ -5,6 +5,7 @@
 #include "splitter/windows/icon.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTextOption>
+
+#include <algorithm>
 
 namespace dorvik::splitter {
 
@@ -116,6 +119,30 @@ QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at) {
 
 CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at) {
     return place(new CheckBox(caption, window), name, at);
+}
+
+void fitBetween(QLabel *label, const QLabel *before, const QLabel *after,
+                const QStringList &texts) {
+    const QFontMetrics metrics(label->font());
+    const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+    int widest = 0;
+    for (const QString &text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    // Where the neighbours' captions end and begin, in the parent.
+    const int beforeEnds = before->geometry().left() + before->contentsRect().left() +
+                           QFontMetrics(before->font()).horizontalAdvance(before->text());
+    const int afterBegins = after->geometry().left() + after->contentsRect().left();
+
+    const QRect own = label->geometry();
+    const int right = std::max(0, own.right() + 1 - (afterBegins - blank));
+    int left = std::max(0, beforeEnds + blank - own.left());
+    Qt::Alignment horizontal = Qt::AlignHCenter;
+    if (own.width() - left - right < widest) {
+        left = 0;
+        horizontal = Qt::AlignRight;
+    }
+    label->setContentsMargins(left, 0, right, 0);
+    label->setAlignment(horizontal | (label->alignment() & Qt::AlignVertical_Mask));
 }
 
 void useTooltipColours(QWidget *widget) {

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QStringList>
 
 class QCloseEvent;
 class QKeyEvent;
@@ -75,6 +76,14 @@ QLineEdit *makeField(QWidget *window, const char *name, const QString &text, Twi
 // tooltip colours.
 QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at);
 CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at);
+
+// Sets `label`'s margins and alignment so that each of `texts` shows as a
+// word of its own between the caption of `before` (on its left) and the
+// caption of `after` (on its right), which may overlap the label's
+// rectangle: centred in the room between them with at least a blank's width
+// on either side, or, where that room is too narrow, a blank's width left of
+// `after`. Both neighbours are left-aligned labels in the same parent.
+void fitBetween(QLabel *label, const QLabel *before, const QLabel *after, const QStringList &texts);
 
 // Paints the widget in the user's tooltip background (and text) colour.
 void useTooltipColours(QWidget *widget);

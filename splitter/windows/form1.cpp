@@ -109,7 +109,12 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     HScroll1->setPageStep(5);
     HScroll1->setFocusPolicy(Qt::StrongFocus);
 
-    Label11->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // "pieces:" starts inside the count's rectangle: keep the count a word
+    // of its own for every value the slider takes.
+    QStringList counts;
+    for (int count = HScroll1->minimum(); count <= HScroll1->maximum(); ++count)
+        counts << QString::number(count);
+    fitBetween(Label11, Label3, Label6, counts);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label4->setTextFormat(Qt::PlainText);
     useTooltipColours(Label4);

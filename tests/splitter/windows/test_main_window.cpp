@@ -1,6 +1,7 @@
 // The main window's keyboard, its piece-count row as painted, and the files
 // it is handed on the command line or by a drop.
 #include "platform/widgets/messagebox.h"
+#include "platform/widgets/twips.h"
 #include "splitter/windows/form1.h"
 #include "tests/support/recording_prompter.h"
 
@@ -9,6 +10,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace dorvik;
@@ -26,6 +28,7 @@ private slots:
 
     void sliderKeys_data();
     void sliderKeys();
+    void pieceCountIsAWordOfItsOwn();
 
 private:
     std::unique_ptr<testing::RecordingPrompter> prompter_;
@@ -77,6 +80,50 @@ void MainWindowTest::sliderKeys() {
     QTest::keyClick(slider, Qt::Key(key));
     QCOMPARE(slider->value(), to);
     QCOMPARE(form_->Label11->text(), QString::number(to));
+}
+
+// The first and the last column, in its window, where `label` puts ink: a
+// pixel that stands out from the colour most of the label shows.
+std::pair<int, int> inkColumns(QLabel *label) {
+    const QImage image = label->grab().toImage();
+    QHash<QRgb, int> seen;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++seen[image.pixel(x, y)];
+    const QColor background(std::max_element(seen.begin(), seen.end()).key());
+    int first = image.width(), last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = qAbs(c.red() - background.red()) +
+                                 qAbs(c.green() - background.green()) +
+                                 qAbs(c.blue() - background.blue());
+            if (distance > 128) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return {label->x() + first, label->x() + last};
+}
+
+void MainWindowTest::pieceCountIsAWordOfItsOwn() {
+    // "Split file into 99 pieces:" as painted: blank columns on both sides of
+    // the count for every count (a blank's width, less one column that
+    // antialiasing may tint), with the labels at the design's places.
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    const int blank = form_->Label11->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    const int into = inkColumns(form_->Label3).second;
+    const int pieces = inkColumns(form_->Label6).first;
+    for (int count = 2; count <= 99; ++count) {
+        form_->HScroll1->setValue(count);
+        QCOMPARE(form_->Label11->text(), QString::number(count));
+        const auto [first, last] = inkColumns(form_->Label11);
+        QVERIFY2(first - into - 1 >= blank - 1, qPrintable(QString::number(count)));
+        QVERIFY2(pieces - last - 1 >= blank - 1, qPrintable(QString::number(count)));
+    }
+    QCOMPARE(form_->Label11->geometry(), widgets::twipsRect(1020, 1500, 315, 195));
+    QCOMPARE(form_->Label6->geometry(), widgets::twipsRect(1280, 1495, 555, 255));
 }
 
 QTEST_MAIN(MainWindowTest)
