@@ -10,11 +10,14 @@
 #include "splitter/windows/preview.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace dorvik::splitter {
 
@@ -144,6 +147,7 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     });
     connect(HScroll1, &QScrollBar::sliderReleased, this, &Form1::HScroll1_Change);
 
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -315,6 +319,46 @@ void Form1::applyJoinResult(const engine::JoinResult &result) {
     }
     if (result.disableJoin)
         Command4->setEnabled(false);
+}
+
+namespace {
+
+// The local file a drag brings when it brings exactly one, else empty.
+QString draggedFile(const QMimeData *data) {
+    const QList<QUrl> urls = data->hasUrls() ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return QString();
+    return urls.front().toLocalFile();
+}
+
+// The file is only read: never let the source take a drop for a move.
+bool acceptAsCopy(QDropEvent *event) {
+    if (draggedFile(event->mimeData()).isEmpty())
+        return false;
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void Form1::dragEnterEvent(QDragEnterEvent *event) {
+    acceptAsCopy(event);
+}
+
+void Form1::dropEvent(QDropEvent *event) {
+    if (!acceptAsCopy(event))
+        return;
+    // Opened once the drag is over: the source waits for the drop to end,
+    // and opening may show a message.
+    const QString path = draggedFile(event->mimeData());
+    QMetaObject::invokeMethod(
+        this, [this, path] { openFile(*this, path); }, Qt::QueuedConnection);
 }
 
 void Form1::HScroll1_Change() {

@@ -76,6 +76,12 @@ public slots:
     void HScroll1_Change();
     void HScroll1_Scroll();
 
+protected:
+    // A file dropped from a file manager (exactly one local file) is opened
+    // as if chosen in the file chooser.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void updatePreview();
     // Writes a join's results back into the fields and the Join button.
