@@ -4,9 +4,7 @@
 #include "platform/widgets/twips.h"
 #include "splitter/windows/icon.h"
 
-#include <QCloseEvent>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -19,40 +17,21 @@
 
 namespace dorvik::splitter {
 
-Window::Window(const char *name, int clientWidth, int clientHeight, bool minimizeBox) {
-    setObjectName(QString::fromLatin1(name));
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (minimizeBox)
-        flags |= Qt::WindowMinimizeButtonHint;
-    setWindowFlags(flags);
-    setModal(false);
-    setWindowIcon(programIcon());
+widgets::WindowLook windowLook(const char *name, int clientWidth, int clientHeight,
+                               bool minimizeBox) {
     // The tightest captions of the layouts, with the widths they have.
     static const QFont font =
         widgets::windowFont({{QStringLiteral("Split file to directory:"), 1635},
                              {QStringLiteral("Split file into"), 915}});
-    setFont(font);
-    widgets::sizeClientTwips(this, clientWidth, clientHeight);
-}
-
-void Window::closeEvent(QCloseEvent *event) {
-    Form_Unload();
-    unloaded_ = true;
-    event->accept();
-}
-
-void Window::withoutDefaultButton() {
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setAutoDefault(false);
-}
-
-void Window::keyPressEvent(QKeyEvent *event) {
-    // A button that is not an auto-default one passes Enter on to us.
-    auto *button = qobject_cast<QPushButton *>(focusWidget());
-    if (button && !button->autoDefault() && widgets::clickOnEnter(button, event))
-        return;
-    QDialog::keyPressEvent(event);
+    widgets::WindowLook look;
+    look.name = name;
+    look.font = font;
+    look.icon = programIcon();
+    look.clientWidth = clientWidth;
+    look.clientHeight = clientHeight;
+    look.titleBar = minimizeBox ? widgets::WindowLook::TitleBar::CloseAndMinimize
+                                : widgets::WindowLook::TitleBar::Close;
+    return look;
 }
 
 void CheckBox::paintEvent(QPaintEvent *) {

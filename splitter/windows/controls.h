@@ -3,15 +3,13 @@
 // check box whose caption wraps.
 #pragma once
 
+#include "platform/widgets/classicwindow.h"
 #include "platform/widgets/twips.h"
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QLabel>
 #include <QStringList>
 
-class QCloseEvent;
-class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
@@ -21,30 +19,15 @@ using widgets::place;
 using widgets::placeNamed;
 using widgets::Twips;
 
-// A window of the program: not modal, fixed client size, the program's icon.
+// The program's windows: not modal, fixed client size, the program's icon.
 // Enter answers the default button; Escape does nothing. A window that has
 // been closed by its close box is "unloaded" and waits for its destruction.
-class Window : public QDialog {
-    Q_OBJECT
-public:
-    Window(const char *name, int clientWidth, int clientHeight, bool minimizeBox);
-    bool isUnloaded() const { return unloaded_; }
+using Window = widgets::ClassicWindow;
 
-public slots:
-    void reject() override {}
-
-protected:
-    // What the window does when its close box closes it.
-    virtual void Form_Unload() = 0;
-    void closeEvent(QCloseEvent *event) override;
-    // For a window without a default button: Enter clicks only the button
-    // that has the focus, and the dialog picks no default of its own.
-    void withoutDefaultButton();
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    bool unloaded_ = false;
-};
+// How the program dresses a window of that name and client size (twips),
+// with or without a minimize box.
+widgets::WindowLook windowLook(const char *name, int clientWidth, int clientHeight,
+                               bool minimizeBox);
 
 // A check box whose caption wraps onto further lines inside its rectangle.
 class CheckBox : public QCheckBox {

@@ -69,7 +69,7 @@ private:
 
 } // namespace
 
-Form1::Form1() : Window("Form1", 4845, 4440, true) {
+Form1::Form1() : Window(windowLook("Form1", 4845, 4440, true)) {
     setWindowTitle(QStringLiteral("Dorvik"));
 
     // clang-format off
@@ -229,8 +229,9 @@ void Form1::Form_Load() {
     Text1->clear();
 }
 
-void Form1::Form_Unload() {
+bool Form1::Form_Unload() {
     endProgram();
+    return true;
 }
 
 void Form1::endProgram() {

@@ -66,7 +66,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload() override;
+    bool Form_Unload() override;
     void Command1_Click();
     void Command5_Click();
     void Command3_Click();

@@ -82,7 +82,7 @@ bool openFile(Form1 &main, const QString &path) {
     return true;
 }
 
-Form2::Form2(Form1 *main) : Window("Form2", 4815, 4470, false), main_(main) {
+Form2::Form2(Form1 *main) : Window(windowLook("Form2", 4815, 4470, false)), main_(main) {
     setWindowTitle(QStringLiteral("Filemeny"));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -199,8 +199,9 @@ void Form2::Command2_Click() {
     showInstead(main_, this);
 }
 
-void Form2::Form_Unload() {
+bool Form2::Form_Unload() {
     showInstead(main_, this);
+    return true;
 }
 
 } // namespace dorvik::splitter

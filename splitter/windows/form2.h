@@ -66,7 +66,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload() override;
+    bool Form_Unload() override;
     void Combo1_Click();
     void Drive1_Change();
     void Dir1_Change();
