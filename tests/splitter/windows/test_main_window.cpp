@@ -313,7 +313,6 @@ void MainWindowTest::printingOptionsNeedNoDisplay_data() {
     QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: Dorvik [FILE]\n" << false;
     QTest::newRow("--version") << QStringList{"--version"} << 0 << version << false;
     QTest::newRow("unknown option") << QStringList{"--open", "x"} << 2 << QString() << true;
-    QTest::newRow("two files") << QStringList{"a", "b"} << 2 << QString() << true;
 }
 
 void MainWindowTest::printingOptionsNeedNoDisplay() {
@@ -334,8 +333,6 @@ void MainWindowTest::printingOptionsNeedNoDisplay() {
     const QString stdoutText = QString::fromUtf8(program.readAllStandardOutput());
     const QString stderrText = QString::fromUtf8(program.readAllStandardError());
     QVERIFY(out.isEmpty() ? stdoutText.isEmpty() : stdoutText.startsWith(out));
-    if (out.endsWith('\n') && !out.startsWith("Usage"))
-        QCOMPARE(stdoutText, out);
     QCOMPARE(stderrText.count('\n'), error ? 1 : 0);
     QVERIFY(!error || stderrText.startsWith("Dorvik: "));
 }
