@@ -79,6 +79,9 @@ bool openFile(Form1 &main, const QString &path) {
         return false;
     }
     showChosenFile(main, {full, info.fileName(), info.absolutePath(), *length});
+    // Browse then opens where the file is (or, should the directory not
+    // list, where it was).
+    main.fileChooser()->Dir1->setPath(info.absolutePath());
     return true;
 }
 

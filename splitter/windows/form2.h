@@ -40,7 +40,8 @@ void showChosenFile(Form1 &main, const ChosenFile &file);
 // Shows the file at `path` (relative to the working directory, or absolute)
 // in the main window as if it had been chosen in the file chooser. A path
 // that names no file, or a file that cannot be read, is told in a message
-// titled "Dorvik" and leaves the main window as it is. True when shown.
+// titled "Dorvik" and leaves the main window as it is. True when shown; the
+// file chooser then stands in the file's directory.
 bool openFile(Form1 &main, const QString &path);
 
 class Form2 : public Window {
