@@ -19,7 +19,7 @@ namespace {
 const QColor kSilver(192, 192, 192);
 }
 
-Form1::Form1(Installer *installer) : SetupWindow(installer) {
+Form1::Form1(Installer *installer) : ClassicWindow(windowLook(installer)), installer_(installer) {
     setObjectName("Form1");
     setWindowTitle("Setup");
     setWindowIcon(installerIcon());

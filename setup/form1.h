@@ -2,8 +2,8 @@
 // directory chooser and starts the installation with its picture button.
 #pragma once
 
+#include "platform/widgets/classicwindow.h"
 #include "setup/installrun.h"
-#include "setup/setupwindow.h"
 
 class QGroupBox;
 class QLabel;
@@ -11,10 +11,13 @@ class QPushButton;
 
 namespace dorvik::setup {
 
-class Form1 : public SetupWindow, public InstallView {
+class Installer;
+
+class Form1 : public widgets::ClassicWindow, public InstallView {
     Q_OBJECT
 public:
     explicit Form1(Installer *installer);
+    Installer *installer() const { return installer_; }
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
@@ -37,6 +40,9 @@ public:
 
 protected:
     bool Form_Unload() override;
+
+private:
+    Installer *installer_;
 };
 
 } // namespace dorvik::setup

@@ -36,7 +36,7 @@ QLabel *plainLabel(QWidget *parent, const char *name, const QString &text, widge
 
 } // namespace
 
-Form2::Form2(Installer *installer) : SetupWindow(installer) {
+Form2::Form2(Installer *installer) : ClassicWindow(windowLook(installer)), installer_(installer) {
     setObjectName("Form2");
     setWindowTitle("Filemeny");
     setWindowIcon(installerIcon());

@@ -2,7 +2,7 @@
 // product name appended and becomes the main window's target directory.
 #pragma once
 
-#include "setup/setupwindow.h"
+#include "platform/widgets/classicwindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,10 +16,13 @@ class FileListBox;
 
 namespace dorvik::setup {
 
-class Form2 : public SetupWindow {
+class Installer;
+
+class Form2 : public widgets::ClassicWindow {
     Q_OBJECT
 public:
     explicit Form2(Installer *installer);
+    Installer *installer() const { return installer_; }
     void Form_Load();
     void Drive1_Change();
     void Dir1_Change();
@@ -43,6 +46,8 @@ protected:
 private:
     // Back to the main window, which takes this window's place.
     void showMainWindow();
+
+    Installer *installer_;
 };
 
 } // namespace dorvik::setup

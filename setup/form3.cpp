@@ -1,6 +1,7 @@
 #include "setup/form3.h"
 
 #include "platform/widgets/twips.h"
+#include "setup/installer.h"
 #include "setup/texts.h"
 
 #include <QFont>
@@ -31,7 +32,7 @@ QLabel *titleLabel(QWidget *parent, const char *name, const QColor &text, widget
 
 } // namespace
 
-Form3::Form3(Installer *installer) : SetupWindow(installer) {
+Form3::Form3(Installer *installer) : ClassicWindow(windowLook(installer)) {
     setObjectName("Form3");
     setWindowTitle("Form3");
     QPalette palette = this->palette();

@@ -2,7 +2,7 @@
 // label holds the product name that every other text is built from.
 #pragma once
 
-#include "setup/setupwindow.h"
+#include "platform/widgets/classicwindow.h"
 
 #include <string>
 
@@ -10,7 +10,9 @@ class QLabel;
 
 namespace dorvik::setup {
 
-class Form3 : public SetupWindow {
+class Installer;
+
+class Form3 : public widgets::ClassicWindow {
     Q_OBJECT
 public:
     explicit Form3(Installer *installer);

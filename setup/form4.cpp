@@ -13,7 +13,7 @@
 
 namespace dorvik::setup {
 
-Form4::Form4(Installer *installer) : SetupWindow(installer) {
+Form4::Form4(Installer *installer) : ClassicWindow(windowLook(installer)), installer_(installer) {
     setObjectName("Form4");
     setWindowTitle("Form4");
     setWindowIcon(installerIcon());

@@ -1,7 +1,7 @@
 // Welcome window, the installer's start-up window.
 #pragma once
 
-#include "setup/setupwindow.h"
+#include "platform/widgets/classicwindow.h"
 
 class QFrame;
 class QLabel;
@@ -9,10 +9,13 @@ class QPushButton;
 
 namespace dorvik::setup {
 
-class Form4 : public SetupWindow {
+class Installer;
+
+class Form4 : public widgets::ClassicWindow {
     Q_OBJECT
 public:
     explicit Form4(Installer *installer);
+    Installer *installer() const { return installer_; }
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
@@ -27,6 +30,9 @@ public:
 
 protected:
     bool Form_Unload() override;
+
+private:
+    Installer *installer_;
 };
 
 } // namespace dorvik::setup

@@ -4,10 +4,19 @@
 #include "setup/form2.h"
 #include "setup/form3.h"
 #include "setup/form4.h"
+#include "setup/texts.h"
 
 #include <QCoreApplication>
 
 namespace dorvik::setup {
+
+widgets::WindowLook windowLook(Installer *installer) {
+    widgets::WindowLook look;
+    look.font =
+        widgets::windowFont({{QString::fromStdString(noticeText()).section('\n', 0, 0), 5055}});
+    look.closesWithoutUnload = [installer] { return installer->ending(); };
+    return look;
+}
 
 Installer::Installer(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
     if (!onEnd_)

@@ -2,6 +2,7 @@
 // ("loaded") on first use and reach each other through this object.
 #pragma once
 
+#include "platform/widgets/classicwindow.h"
 #include "setup/installrun.h"
 
 #include <QPointer>
@@ -57,5 +58,11 @@ private:
     QPointer<Form3> form3_;
     QPointer<Form4> form4_;
 };
+
+// How the installer dresses its windows: the small sans-serif face of the
+// classic dialogs, in which the longest line of the welcome window's notice
+// fits its label; once the installer is ending, a close box closes a window
+// without its unload handler.
+widgets::WindowLook windowLook(Installer *installer);
 
 } // namespace dorvik::setup

@@ -4,8 +4,7 @@
 #include "platform/widgets/twips.h"
 #include "splitter/windows/icon.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,42 +13,25 @@
 #include <QStylePainter>
 #include <QTextOption>
 
+#include <algorithm>
+
 namespace dorvik::splitter {
 
-Window::Window(const char *name, int clientWidth, int clientHeight, bool minimizeBox) {
-    setObjectName(QString::fromLatin1(name));
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (minimizeBox)
-        flags |= Qt::WindowMinimizeButtonHint;
-    setWindowFlags(flags);
-    setModal(false);
-    setWindowIcon(programIcon());
+widgets::WindowLook windowLook(const char *name, int clientWidth, int clientHeight,
+                               bool minimizeBox) {
     // The tightest captions of the layouts, with the widths they have.
     static const QFont font =
         widgets::windowFont({{QStringLiteral("Split file to directory:"), 1635},
                              {QStringLiteral("Split file into"), 915}});
-    setFont(font);
-    widgets::sizeClientTwips(this, clientWidth, clientHeight);
-}
-
-void Window::closeEvent(QCloseEvent *event) {
-    Form_Unload();
-    unloaded_ = true;
-    event->accept();
-}
-
-void Window::withoutDefaultButton() {
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setAutoDefault(false);
-}
-
-void Window::keyPressEvent(QKeyEvent *event) {
-    // A button that is not an auto-default one passes Enter on to us.
-    auto *button = qobject_cast<QPushButton *>(focusWidget());
-    if (button && !button->autoDefault() && widgets::clickOnEnter(button, event))
-        return;
-    QDialog::keyPressEvent(event);
+    widgets::WindowLook look;
+    look.name = name;
+    look.font = font;
+    look.icon = programIcon();
+    look.clientWidth = clientWidth;
+    look.clientHeight = clientHeight;
+    look.titleBar = minimizeBox ? widgets::WindowLook::TitleBar::CloseAndMinimize
+                                : widgets::WindowLook::TitleBar::Close;
+    return look;
 }
 
 void CheckBox::paintEvent(QPaintEvent *) {
@@ -116,6 +98,30 @@ QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at) {
 
 CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at) {
     return place(new CheckBox(caption, window), name, at);
+}
+
+void fitBetween(QLabel *label, const QLabel *before, const QLabel *after,
+                const QStringList &texts) {
+    const QFontMetrics metrics(label->font());
+    const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+    int widest = 0;
+    for (const QString &text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    // Where the neighbours' captions end and begin, in the parent.
+    const int beforeEnds = before->geometry().left() + before->contentsRect().left() +
+                           QFontMetrics(before->font()).horizontalAdvance(before->text());
+    const int afterBegins = after->geometry().left() + after->contentsRect().left();
+
+    const QRect own = label->geometry();
+    const int right = std::max(0, own.right() + 1 - (afterBegins - blank));
+    int left = std::max(0, beforeEnds + blank - own.left());
+    Qt::Alignment horizontal = Qt::AlignHCenter;
+    if (own.width() - left - right < widest) {
+        left = 0;
+        horizontal = Qt::AlignRight;
+    }
+    label->setContentsMargins(left, 0, right, 0);
+    label->setAlignment(horizontal | (label->alignment() & Qt::AlignVertical_Mask));
 }
 
 void useTooltipColours(QWidget *widget) {

@@ -3,14 +3,13 @@
 // check box whose caption wraps.
 #pragma once
 
+#include "platform/widgets/classicwindow.h"
 #include "platform/widgets/twips.h"
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QLabel>
+#include <QStringList>
 
-class QCloseEvent;
-class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
@@ -20,30 +19,15 @@ using widgets::place;
 using widgets::placeNamed;
 using widgets::Twips;
 
-// A window of the program: not modal, fixed client size, the program's icon.
+// The program's windows: not modal, fixed client size, the program's icon.
 // Enter answers the default button; Escape does nothing. A window that has
 // been closed by its close box is "unloaded" and waits for its destruction.
-class Window : public QDialog {
-    Q_OBJECT
-public:
-    Window(const char *name, int clientWidth, int clientHeight, bool minimizeBox);
-    bool isUnloaded() const { return unloaded_; }
+using Window = widgets::ClassicWindow;
 
-public slots:
-    void reject() override {}
-
-protected:
-    // What the window does when its close box closes it.
-    virtual void Form_Unload() = 0;
-    void closeEvent(QCloseEvent *event) override;
-    // For a window without a default button: Enter clicks only the button
-    // that has the focus, and the dialog picks no default of its own.
-    void withoutDefaultButton();
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    bool unloaded_ = false;
-};
+// How the program dresses a window of that name and client size (twips),
+// with or without a minimize box.
+widgets::WindowLook windowLook(const char *name, int clientWidth, int clientHeight,
+                               bool minimizeBox);
 
 // A check box whose caption wraps onto further lines inside its rectangle.
 class CheckBox : public QCheckBox {
@@ -75,6 +59,14 @@ QLineEdit *makeField(QWidget *window, const char *name, const QString &text, Twi
 // tooltip colours.
 QLineEdit *makeDisplayField(QWidget *window, const char *name, Twips at);
 CheckBox *makeCheckBox(QWidget *window, const char *name, const QString &caption, Twips at);
+
+// Sets `label`'s margins and alignment so that each of `texts` shows as a
+// word of its own between the caption of `before` (on its left) and the
+// caption of `after` (on its right), which may overlap the label's
+// rectangle: centred in the room between them with at least a blank's width
+// on either side, or, where that room is too narrow, a blank's width left of
+// `after`. Both neighbours are left-aligned labels in the same parent.
+void fitBetween(QLabel *label, const QLabel *before, const QLabel *after, const QStringList &texts);
 
 // Paints the widget in the user's tooltip background (and text) colour.
 void useTooltipColours(QWidget *widget);

@@ -2,6 +2,7 @@
 
 #include "platform/fs.h"
 #include "platform/widgets/messagebox.h"
+#include "platform/widgets/scrollbar.h"
 #include "splitter/engine/operations.h"
 #include "splitter/windows/form2.h"
 #include "splitter/windows/form3.h"
@@ -9,11 +10,14 @@
 #include "splitter/windows/preview.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace dorvik::splitter {
 
@@ -65,7 +69,7 @@ private:
 
 } // namespace
 
-Form1::Form1() : Window("Form1", 4845, 4440, true) {
+Form1::Form1() : Window(windowLook("Form1", 4845, 4440, true)) {
     setWindowTitle(QStringLiteral("Dorvik"));
 
     // clang-format off
@@ -78,7 +82,7 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     Label3   = makeLabel(this, "Label3", "Split file into",           {120, 1500, 915, 255});
     Label11  = makeLabel(this, "Label11", "2",                        {1020, 1500, 315, 195});
     Label6   = makeLabel(this, "Label6", "pieces:",                   {1280, 1495, 555, 255});
-    HScroll1 = place(new QScrollBar(Qt::Horizontal, this), "HScroll1", {2280, 1495, 2415, 255});
+    HScroll1 = place(new widgets::HScrollBar(this), "HScroll1",       {2280, 1495, 2415, 255});
     Label4   = place(new WrapLabel(this), "Label4",                  {120, 1860, 4575, 1635});
     Check2   = makeCheckBox(this, "Check2", "Copy splitted files to floppy disks?",
                                                                       {120, 3600, 1815, 375});
@@ -108,7 +112,12 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     HScroll1->setPageStep(5);
     HScroll1->setFocusPolicy(Qt::StrongFocus);
 
-    Label11->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // "pieces:" starts inside the count's rectangle: keep the count a word
+    // of its own for every value the slider takes.
+    QStringList counts;
+    for (int count = HScroll1->minimum(); count <= HScroll1->maximum(); ++count)
+        counts << QString::number(count);
+    fitBetween(Label11, Label3, Label6, counts);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label4->setTextFormat(Qt::PlainText);
     useTooltipColours(Label4);
@@ -138,6 +147,7 @@ Form1::Form1() : Window("Form1", 4845, 4440, true) {
     });
     connect(HScroll1, &QScrollBar::sliderReleased, this, &Form1::HScroll1_Change);
 
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -219,8 +229,9 @@ void Form1::Form_Load() {
     Text1->clear();
 }
 
-void Form1::Form_Unload() {
+bool Form1::Form_Unload() {
     endProgram();
+    return true;
 }
 
 void Form1::endProgram() {
@@ -309,6 +320,46 @@ void Form1::applyJoinResult(const engine::JoinResult &result) {
     }
     if (result.disableJoin)
         Command4->setEnabled(false);
+}
+
+namespace {
+
+// The local file a drag brings when it brings exactly one, else empty.
+QString draggedFile(const QMimeData *data) {
+    const QList<QUrl> urls = data->hasUrls() ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return QString();
+    return urls.front().toLocalFile();
+}
+
+// The file is only read: never let the source take a drop for a move.
+bool acceptAsCopy(QDropEvent *event) {
+    if (draggedFile(event->mimeData()).isEmpty())
+        return false;
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void Form1::dragEnterEvent(QDragEnterEvent *event) {
+    acceptAsCopy(event);
+}
+
+void Form1::dropEvent(QDropEvent *event) {
+    if (!acceptAsCopy(event))
+        return;
+    // Opened once the drag is over: the source waits for the drop to end,
+    // and opening may show a message.
+    const QString path = draggedFile(event->mimeData());
+    QMetaObject::invokeMethod(
+        this, [this, path] { openFile(*this, path); }, Qt::QueuedConnection);
 }
 
 void Form1::HScroll1_Change() {

@@ -66,7 +66,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload() override;
+    bool Form_Unload() override;
     void Command1_Click();
     void Command5_Click();
     void Command3_Click();
@@ -75,6 +75,12 @@ public slots:
     void Command2_Click();
     void HScroll1_Change();
     void HScroll1_Scroll();
+
+protected:
+    // A file dropped from a file manager (exactly one local file) is opened
+    // as if chosen in the file chooser.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void updatePreview();

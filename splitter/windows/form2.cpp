@@ -8,6 +8,8 @@
 #include "splitter/windows/preview.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -24,7 +26,57 @@ bool isJoinName(const QString &name) {
     return characters[n - 1] == U'0' || characters[n - 3] == U'0';
 }
 
-Form2::Form2(Form1 *main) : Window("Form2", 4815, 4470, false), main_(main) {
+void showChosenFile(Form1 &main, const ChosenFile &file) {
+    main.Text1->setText(file.path);
+
+    if (const std::optional<int> pieces = engine::suggestedPieces(file.length))
+        main.HScroll1->setValue(*pieces);
+
+    main.Label4->setText(previewSentence(file.path, file.length, main.Label11->text().toInt(),
+                                         PieceSize::WholeBytes, QLocale().decimalPoint()));
+
+    if (isJoinName(file.name))
+        main.showJoinMode();
+    else
+        main.showSplitMode();
+
+    main.Text7->setText(file.directory);
+}
+
+bool openFile(Form1 &main, const QString &path) {
+    const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString full = info.filePath();
+    const std::string native = full.toStdString();
+    const char *problem = nullptr;
+    std::optional<std::int64_t> length;
+    if (!platform::exists(native)) {
+        problem = "This file does not exist.";
+    } else if (!platform::isRegularFile(native)) {
+        problem = "This is not a file.";
+    } else {
+        // Opened once, as the split or the join will open it.
+        platform::File file;
+        if (file.open(native, platform::File::Mode::Read).ok())
+            length = file.length();
+        if (!length)
+            problem = "This file cannot be read.";
+    }
+    if (problem) {
+        platform::Message message;
+        message.text = native + "\n" + problem;
+        message.title = "Dorvik";
+        message.icon = platform::Icon::Information;
+        widgets::messageBox(&main, message);
+        return false;
+    }
+    showChosenFile(main, {full, info.fileName(), info.absolutePath(), *length});
+    // Browse then opens where the file is (or, should the directory not
+    // list, where it was).
+    main.fileChooser()->Dir1->setPath(info.absolutePath());
+    return true;
+}
+
+Form2::Form2(Form1 *main) : Window(windowLook("Form2", 4815, 4470, false)), main_(main) {
     setWindowTitle(QStringLiteral("Filemeny"));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -133,20 +185,7 @@ void Form2::Command1_Click() {
         File1->Refresh();
         return;
     }
-    main_->Text1->setText(path);
-
-    if (const std::optional<int> pieces = engine::suggestedPieces(*length))
-        main_->HScroll1->setValue(*pieces);
-
-    main_->Label4->setText(previewSentence(path, *length, main_->Label11->text().toInt(),
-                                           PieceSize::WholeBytes, QLocale().decimalPoint()));
-
-    if (isJoinName(name))
-        main_->showJoinMode();
-    else
-        main_->showSplitMode();
-
-    main_->Text7->setText(Dir1->Path());
+    showChosenFile(*main_, {path, name, Dir1->Path(), *length});
     showInstead(main_, this);
 }
 
@@ -154,8 +193,9 @@ void Form2::Command2_Click() {
     showInstead(main_, this);
 }
 
-void Form2::Form_Unload() {
+bool Form2::Form_Unload() {
     showInstead(main_, this);
+    return true;
 }
 
 } // namespace dorvik::splitter

@@ -7,6 +7,8 @@
 #include "platform/widgets/listcontrols.h"
 #include "splitter/windows/controls.h"
 
+#include <cstdint>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -19,6 +21,28 @@ class Form1;
 // character, or its third character from the end, is "0"; so is any name
 // shorter than three characters.
 bool isJoinName(const QString &name);
+
+// A file confirmed for the main window, measured.
+struct ChosenFile {
+    QString path;      // full path, shown in the file field
+    QString name;      // the name the mode rule reads
+    QString directory; // the target directory it proposes
+    std::int64_t length = 0;
+};
+
+// What confirming a file does to the main window, as the file chooser's OK
+// does it: fills the file field, moves the slider to the suggested count
+// (when the slider takes it), writes the size preview, switches to join or
+// split mode by the name, and puts the directory into the directory field.
+// Showing the main window is left to the caller.
+void showChosenFile(Form1 &main, const ChosenFile &file);
+
+// Shows the file at `path` (relative to the working directory, or absolute)
+// in the main window as if it had been chosen in the file chooser. A path
+// that names no file, or a file that cannot be read, is told in a message
+// titled "Dorvik" and leaves the main window as it is. True when shown; the
+// file chooser then stands in the file's directory.
+bool openFile(Form1 &main, const QString &path);
 
 class Form2 : public Window {
     Q_OBJECT
@@ -43,7 +67,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload() override;
+    bool Form_Unload() override;
     void Combo1_Click();
     void Drive1_Change();
     void Dir1_Change();

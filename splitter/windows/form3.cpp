@@ -9,7 +9,7 @@
 
 namespace dorvik::splitter {
 
-Form3::Form3(Form1 *main) : Window("Form3", 4140, 3990, false), main_(main) {
+Form3::Form3(Form1 *main) : Window(windowLook("Form3", 4140, 3990, false)), main_(main) {
     setWindowTitle(QStringLiteral("Filemeny"));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -87,8 +87,9 @@ void Form3::Command2_Click() {
     showInstead(main_, this);
 }
 
-void Form3::Form_Unload() {
+bool Form3::Form_Unload() {
     showInstead(main_, this);
+    return true;
 }
 
 } // namespace dorvik::splitter

@@ -31,7 +31,7 @@ public:
     QPushButton *Command3;
 
 public slots:
-    void Form_Unload() override;
+    bool Form_Unload() override;
     void Drive1_Change();
     void Dir1_Click();
     void Dir1_Change();

@@ -16,7 +16,7 @@ QString versionNotice() {
                           "Splits a file into pieces and joins the pieces again.");
 }
 
-Form4::Form4(Form1 *main) : Window("Form4", 5055, 2550, false), main_(main) {
+Form4::Form4(Form1 *main) : Window(windowLook("Form4", 5055, 2550, false)), main_(main) {
     setAttribute(Qt::WA_DeleteOnClose);
 
     // clang-format off
@@ -49,8 +49,9 @@ void Form4::Command1_Click() {
     close();
 }
 
-void Form4::Form_Unload() {
+bool Form4::Form_Unload() {
     showInstead(main_, this);
+    return true;
 }
 
 } // namespace dorvik::splitter

@@ -28,7 +28,7 @@ public:
 
 public slots:
     void Form_Load();
-    void Form_Unload() override;
+    bool Form_Unload() override;
     void Command1_Click();
 
 private:
