@@ -111,9 +111,20 @@ OperationMonitor::OperationMonitor(widgets::OperationRunner &runner, ProgressNam
     runner_.setRefresh([this](widgets::ProgressDialog &dialog) { show(dialog); });
 }
 
+namespace {
+
+// Whether `next` begins another activity, or another disk, than `last`.
+bool startsAnew(const engine::Progress &last, const engine::Progress &next) {
+    return next.activity != last.activity || next.total != last.total || next.done < last.done;
+}
+
+} // namespace
+
 void OperationMonitor::progress(const engine::Progress &progress) {
     {
         std::lock_guard lock(mutex_);
+        if (latest_ && startsAnew(*latest_, progress))
+            ended_.push_back(*latest_);
         latest_ = progress;
     }
     fresh_.store(true, std::memory_order_release);
@@ -131,16 +142,23 @@ void OperationMonitor::setRebuiltName(const QString &name) {
 void OperationMonitor::show(widgets::ProgressDialog &dialog) {
     if (!fresh_.exchange(false, std::memory_order_acquire))
         return;
-    engine::Progress p;
+    std::vector<engine::Progress> reports;
     ProgressNames names;
     {
         std::lock_guard lock(mutex_);
-        p = latest_;
+        reports.swap(ended_);
+        if (latest_)
+            reports.push_back(*latest_);
         names = names_;
     }
+    for (const engine::Progress &p : reports)
+        display(dialog, p, names);
+}
+
+void OperationMonitor::display(widgets::ProgressDialog &dialog, const engine::Progress &p,
+                               const ProgressNames &names) {
     // A new activity, or the next disk, starts its figures anew.
-    if (!shownAny_ || p.activity != shown_.activity || p.total != shown_.total ||
-        p.done < shown_.done) {
+    if (!shownAny_ || startsAnew(shown_, p)) {
         throughput_.restart();
         clock_.start();
         dialog.setRate(QString());

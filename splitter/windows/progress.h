@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace dorvik::widgets {
 class OperationRunner;
@@ -69,13 +70,19 @@ public:
     // The rebuilt file's name, once a join has learnt it (worker side).
     void setRebuiltName(const QString &name);
 
-    // Window side: shows the latest report in `dialog`.
+    // Window side: shows the latest report in `dialog`, after the last
+    // report of each activity (or disk) that ended since the last call, so
+    // that every activity is seen to reach its total.
     void show(widgets::ProgressDialog &dialog);
 
 private:
+    void display(widgets::ProgressDialog &dialog, const engine::Progress &p,
+                 const ProgressNames &names);
+
     widgets::OperationRunner &runner_;
-    std::mutex mutex_; // guards latest_, names_
-    engine::Progress latest_;
+    std::mutex mutex_; // guards latest_, ended_, names_
+    std::optional<engine::Progress> latest_;
+    std::vector<engine::Progress> ended_; // last reports of activities ended since show()
     ProgressNames names_;
     std::atomic<bool> fresh_{false};
     // Window side only.
