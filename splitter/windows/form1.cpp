@@ -26,6 +26,12 @@ QString fromStd(const std::string &text) {
     return QString::fromStdString(text);
 }
 
+// The names the progress dialog shows for an operation on `path`.
+ProgressNames progressNames(const std::string &path, const QString &target) {
+    const std::string name = platform::fileNameOf(path);
+    return {fromStd(name), fromStd(platform::withoutLastCharacters(name, 3)), target, QString()};
+}
+
 } // namespace
 
 Form1::Form1() : Window("Form1", 4845, 4440, true) {
@@ -242,10 +248,7 @@ void Form1::Command3_Click() {
     request.copyToFloppy = Check2->isChecked();
 
     widgets::OperationRunner runner(this);
-    const QString name = fromStd(platform::fileNameOf(request.sourcePath));
-    OperationMonitor monitor(runner,
-                             {name, fromStd(platform::withoutLastCharacters(name.toStdString(), 3)),
-                              Text7->text(), QString()});
+    OperationMonitor monitor(runner, progressNames(request.sourcePath, Text7->text()));
     request.busy = runner.busyCallback();
     request.monitor = &monitor;
     engine::SplitResult result;
@@ -267,10 +270,7 @@ void Form1::Command4_Click() {
     request.deletePieces = Check1->isChecked();
 
     widgets::OperationRunner runner(this);
-    const QString name = fromStd(platform::fileNameOf(request.firstPiecePath));
-    OperationMonitor monitor(runner,
-                             {name, fromStd(platform::withoutLastCharacters(name.toStdString(), 3)),
-                              Text7->text(), QString()});
+    OperationMonitor monitor(runner, progressNames(request.firstPiecePath, Text7->text()));
     request.busy = runner.busyCallback();
     request.monitor = &monitor;
     // A finished join shows its emptied fields and disabled Join button
@@ -294,14 +294,12 @@ void Form1::Command4_Click() {
 
 void Form1::runOperation(widgets::OperationRunner &runner,
                          const std::function<void(platform::Prompter &)> &work) {
+    struct Known {
+        widgets::OperationRunner *&slot;
+        ~Known() { slot = nullptr; }
+    } known{runner_};
     runner_ = &runner;
-    try {
-        runner.run(work);
-    } catch (...) {
-        runner_ = nullptr;
-        throw;
-    }
-    runner_ = nullptr;
+    runner.run(work);
 }
 
 void Form1::applyJoinResult(const engine::JoinResult &result) {

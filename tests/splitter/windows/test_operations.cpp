@@ -117,10 +117,8 @@ private slots:
     void windowRepaintsButTakesNoInputWhileItWorks();
     void closingTheMainWindowStopsTheRunThenEnds();
     void dialogWithoutCancelIgnoresEscapeAndCloseBox();
-    void progressLines();
     void rateLines_data();
     void rateLines();
-    void throughputWaitsThenSmooths();
 
 private:
     // Runs `click` while `watch` looks at the progress dialog every few ms.
@@ -470,29 +468,6 @@ void OperationsTest::dialogWithoutCancelIgnoresEscapeAndCloseBox() {
     QVERIFY(!cancel->isEnabled());
 }
 
-void OperationsTest::progressLines() {
-    const ProgressNames names{"report.doc", "report.", "/x", "report.doc"};
-    using engine::Activity;
-    const auto at = [](Activity a, int piece, int pieces) {
-        engine::Progress p;
-        p.activity = a;
-        p.piece = piece;
-        p.pieces = pieces;
-        return p;
-    };
-    QCOMPARE(activityLine(at(Activity::Splitting, 3, 7), names),
-             QString("Splitting report.doc into 7 pieces"));
-    QCOMPARE(detailLine(at(Activity::Splitting, 3, 7), names), QString("Piece 3 of 7"));
-    QCOMPARE(detailLine(at(Activity::Splitting, 0, 7), names), QString());
-    QCOMPARE(activityLine(at(Activity::CopyingToDisk, 3, 7), names),
-             QString("Writing disk 3 of 7"));
-    QCOMPARE(detailLine(at(Activity::CopyingToDisk, 11, 12), names), QString("report.010"));
-    const ProgressNames join{"report.000", "report.", "/x", "report.doc"};
-    QCOMPARE(activityLine(at(Activity::Joining, 1, 7), join), QString("Joining report.000"));
-    QCOMPARE(activityLine(at(Activity::CopyingToTarget, 7, 7), join),
-             QString("Copying report.doc to /x"));
-}
-
 void OperationsTest::rateLines_data() {
     QTest::addColumn<double>("rate");
     QTest::addColumn<double>("left");
@@ -514,23 +489,6 @@ void OperationsTest::rateLines() {
     const QString made = rateLine(rate, left);
     QLocale::setDefault(before);
     QCOMPARE(made, line);
-}
-
-void OperationsTest::throughputWaitsThenSmooths() {
-    Throughput t;
-    t.sample(0.5, 50'000'000);
-    t.sample(1.0, 100'000'000);
-    QCOMPARE(t.bytesPerSecond(), std::nullopt); // too early to tell
-    t.sample(1.5, 150'000'000);
-    QVERIFY(t.bytesPerSecond());
-    QCOMPARE(qRound(*t.bytesPerSecond() / 1e6), 100);
-    t.sample(1.6, 190'000'000); // too close to the last sample: passed over
-    QCOMPARE(qRound(*t.bytesPerSecond() / 1e6), 100);
-    t.sample(2.0, 250'000'000); // 200 MB/s for a moment moves the figure part of the way
-    const double smoothed = *t.bytesPerSecond();
-    QVERIFY(smoothed > 100e6 && smoothed < 200e6);
-    t.restart();
-    QCOMPARE(t.bytesPerSecond(), std::nullopt);
 }
 
 QTEST_MAIN(OperationsTest)
