@@ -104,12 +104,17 @@ void Form1::setBusy(bool busy) {
         unsetCursor();
 }
 
+// The run changes the frame and the line without returning to the event
+// loop in between, so each change is painted at once: otherwise none of the
+// copy lines would ever be seen.
 void Form1::setFrameCaption(const std::string &caption) {
     Frame1->setTitle(QString::fromStdString(caption));
+    Frame1->repaint();
 }
 
 void Form1::setTargetLine(const std::string &text) {
     Label1->setText(QString::fromStdString(text));
+    Label1->repaint();
 }
 
 } // namespace dorvik::setup

@@ -34,9 +34,12 @@ public:
     virtual std::string targetDirectory() const = 0;
     // Hourglass on (true) or off.
     virtual void setBusy(bool busy) = 0;
-    // Caption of the frame around the target directory line.
+    // Caption of the frame around the target directory line. The run does
+    // not return to the event loop while it copies: the view paints each
+    // change before it returns, so that the user sees it.
     virtual void setFrameCaption(const std::string &caption) = 0;
-    // The target directory line, which also carries the copy status.
+    // The target directory line, which also carries the copy status; painted
+    // before the call returns, like the caption.
     virtual void setTargetLine(const std::string &text) = 0;
 };
 

@@ -1,13 +1,16 @@
 #include "splitter/windows/form1.h"
 
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "platform/widgets/messagebox.h"
+#include "platform/widgets/operationrunner.h"
 #include "platform/widgets/scrollbar.h"
 #include "splitter/engine/operations.h"
 #include "splitter/windows/form2.h"
 #include "splitter/windows/form3.h"
 #include "splitter/windows/form4.h"
 #include "splitter/windows/preview.h"
+#include "splitter/windows/progress.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -27,45 +30,11 @@ QString fromStd(const std::string &text) {
     return QString::fromStdString(text);
 }
 
-// The hourglass while an operation runs. It is lifted while a message box
-// is open, so the user's answer is not asked for under an hourglass.
-class BusyPointer {
-public:
-    ~BusyPointer() { set(false); }
-    void set(bool on) {
-        if (on == on_)
-            return;
-        on_ = on;
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    }
-    bool isOn() const { return on_; }
-    std::function<void(bool)> callback() {
-        return [this](bool on) { set(on); };
-    }
-
-private:
-    bool on_ = false;
-};
-
-// Message boxes of an operation: the hourglass is lifted while a box is open.
-class OperationPrompter : public widgets::MessageBoxPrompter {
-public:
-    OperationPrompter(QWidget *parent, BusyPointer &busy)
-        : MessageBoxPrompter(parent), busy_(busy) {}
-    platform::Answer ask(const platform::Message &message) override {
-        const bool wasBusy = busy_.isOn();
-        busy_.set(false);
-        const platform::Answer answer = MessageBoxPrompter::ask(message);
-        busy_.set(wasBusy);
-        return answer;
-    }
-
-private:
-    BusyPointer &busy_;
-};
+// The names the progress dialog shows for an operation on `path`.
+ProgressNames progressNames(const std::string &path, const QString &target) {
+    const std::string name = platform::fileNameOf(path);
+    return {fromStd(name), fromStd(platform::withoutLastCharacters(name, 3)), target, QString()};
+}
 
 } // namespace
 
@@ -230,8 +199,19 @@ void Form1::Form_Load() {
 }
 
 bool Form1::Form_Unload() {
-    endProgram();
+    endProgramOrStopRun();
     return true;
+}
+
+void Form1::endProgramOrStopRun() {
+    // A split or join in progress is stopped first; the program ends once it
+    // has removed what it wrote.
+    if (runner_ && runner_->isRunning()) {
+        runner_->requestStop();
+        endAfterRun_ = true;
+        return;
+    }
+    endProgram();
 }
 
 void Form1::endProgram() {
@@ -268,7 +248,7 @@ void Form1::Command6_Click() {
 }
 
 void Form1::Command2_Click() {
-    endProgram();
+    endProgramOrStopRun();
 }
 
 void Form1::Command3_Click() {
@@ -278,16 +258,20 @@ void Form1::Command3_Click() {
     request.pieces = Label11->text().toInt();
     request.copyToFloppy = Check2->isChecked();
 
-    BusyPointer busy;
-    request.busy = busy.callback();
-    OperationPrompter prompter(this, busy);
-    const engine::SplitResult result = engine::split(request, prompter);
-    busy.set(false);
+    widgets::OperationRunner runner(this);
+    OperationMonitor monitor(runner, progressNames(request.sourcePath, Text7->text()));
+    request.busy = runner.busyCallback();
+    request.monitor = &monitor;
+    engine::SplitResult result;
+    runOperation(runner,
+                 [&](platform::Prompter &prompter) { result = engine::split(request, prompter); });
 
     if (result.suffix)
         Text4->setText(fromStd(*result.suffix));
     if (result.targetDirectory)
         Text7->setText(fromStd(*result.targetDirectory));
+    if (endAfterRun_)
+        endProgram();
 }
 
 void Form1::Command4_Click() {
@@ -296,15 +280,37 @@ void Form1::Command4_Click() {
     request.targetDirectory = Text7->text().toStdString();
     request.deletePieces = Check1->isChecked();
 
-    BusyPointer busy;
-    request.busy = busy.callback();
+    widgets::OperationRunner runner(this);
+    OperationMonitor monitor(runner, progressNames(request.firstPiecePath, Text7->text()));
+    request.busy = runner.busyCallback();
+    request.monitor = &monitor;
     // A finished join shows its emptied fields and disabled Join button
     // behind its last message.
-    request.finished = [this](const engine::JoinResult &result) { applyJoinResult(result); };
-    OperationPrompter prompter(this, busy);
-    const engine::JoinResult result = engine::join(request, prompter);
-    busy.set(false);
+    request.finished = [&](const engine::JoinResult &result) {
+        runner.callOnWindowThread([&] { applyJoinResult(result); });
+    };
+    engine::JoinResult result;
+    runOperation(runner, [&](platform::Prompter &prompter) {
+        // The name of the file being rebuilt, for the dialog's copying line;
+        // the join itself reports what is wrong with a set.
+        if (!request.firstPiecePath.empty() && request.firstPiecePath.back() == '0')
+            if (const engine::SetCheck check = engine::checkSet(request.firstPiecePath); check.set)
+                monitor.setRebuiltName(fromStd(platform::fileNameOf(check.set->rebuiltPath)));
+        result = engine::join(request, prompter);
+    });
     applyJoinResult(result);
+    if (endAfterRun_)
+        endProgram();
+}
+
+void Form1::runOperation(widgets::OperationRunner &runner,
+                         const std::function<void(platform::Prompter &)> &work) {
+    struct Known {
+        widgets::OperationRunner *&slot;
+        ~Known() { slot = nullptr; }
+    } known{runner_};
+    runner_ = &runner;
+    runner.run(work);
 }
 
 void Form1::applyJoinResult(const engine::JoinResult &result) {

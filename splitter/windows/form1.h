@@ -8,8 +8,16 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 namespace dorvik::engine {
 struct JoinResult;
+}
+namespace dorvik::platform {
+class Prompter;
+}
+namespace dorvik::widgets {
+class OperationRunner;
 }
 
 class QLabel;
@@ -87,7 +95,16 @@ private:
     // Writes a join's results back into the fields and the Join button.
     void applyJoinResult(const engine::JoinResult &result);
     void endProgram();
+    // Quit and the close box: end the program, or, while a split or join
+    // runs, stop it and end the program once it is over.
+    void endProgramOrStopRun();
+    // Runs a split or join through `runner` (see OperationRunner::run),
+    // known to the close box meanwhile.
+    void runOperation(widgets::OperationRunner &runner,
+                      const std::function<void(platform::Prompter &)> &work);
 
+    widgets::OperationRunner *runner_ = nullptr; // the run in progress
+    bool endAfterRun_ = false;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     QPointer<Form4> form4_;

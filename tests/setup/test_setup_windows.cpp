@@ -297,6 +297,41 @@ private slots:
         QCOMPARE(main->Label1->text(), q(target));
     }
 
+    // The run never returns to the event loop while it copies, yet the
+    // frame's "Copying:" and every copy line reach the screen, in order.
+    void copyLinesArePaintedAsTheRunSetsThem() {
+        testing::TempDir medium;
+        installer().environment.currentDirectory = [&] { return medium.path(); };
+        installer().environment.systemDirectory = [] { return std::string("/sys-dir"); };
+        Form1 *main = toMainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        const std::string target = main->targetDirectory();
+
+        struct PaintLog : QObject {
+            Form1 *form;
+            QStringList painted; // "frame caption | line", at each paint of the line
+            explicit PaintLog(Form1 *f) : form(f) {}
+            bool eventFilter(QObject *, QEvent *event) override {
+                if (event->type() == QEvent::Paint)
+                    painted << form->Frame1->title() + " | " + form->Label1->text();
+                return false;
+            }
+        } log(main);
+        main->Label1->installEventFilter(&log);
+        QTest::mouseClick(main->Command3, Qt::LeftButton);
+        main->Label1->removeEventFilter(&log);
+
+        QStringList expected{"Copying: | " + q(target)}; // the caption changes first
+        for (const CopyStep &step : copySteps("Dorvik", medium.path(), target, "/sys-dir"))
+            expected << "Copying: | " + q(step.statusLine());
+        QStringList copying; // what was painted under "Copying:", each state once
+        for (const QString &entry : log.painted)
+            if (entry.startsWith("Copying: | ") && (copying.isEmpty() || copying.last() != entry))
+                copying << entry;
+        QCOMPARE(copying, expected);
+        QCOMPARE(ends_, 1);
+    }
+
     void iconUsesSixteenColoursAtBothSizes() {
         for (int size : {32, 16}) {
             const QImage image = installerIconImage(size);
