@@ -95,7 +95,11 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
                 steps[i].sourceName + ": the installer's directory cannot be read"));
             continue;
         }
-        out.copyStatuses.push_back(platform::copyFile(steps[i].sourcePath, steps[i].destination));
+        // Each copy is on the device before the run says the product is
+        // installed.
+        out.copyStatuses.push_back(platform::copyFile(steps[i].sourcePath, steps[i].destination,
+                                                      platform::CopyMethod::Auto, nullptr,
+                                                      platform::Flush::Durable));
     }
 
     view.setFrameCaption("Directory:");
@@ -117,7 +121,9 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         }
     }
 
-    platform::removeFile(library);
+    // The library is only needed while the entry is made; one that cannot be
+    // removed stays, and the run goes on as for any failing step.
+    (void)platform::removeFile(library);
     view.setBusy(false);
 
     // The run succeeded when the program itself arrived: the target directory
