@@ -669,6 +669,8 @@ int removeLeftovers(const Directory &dir, const std::string &name) {
         ::close(copy);
         return 0;
     }
+    // The copy shares its position with `dir`: start from the top.
+    ::rewinddir(d);
     const std::string stem = temporaryStem(name);
     std::vector<std::string> candidates;
     while (const dirent *e = ::readdir(d))
