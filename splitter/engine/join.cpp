@@ -163,6 +163,11 @@ std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
         s = out.putInPlace(flush);
     if (s)
         return std::nullopt;
+    // Put in place, but its directory could not be flushed.
+    if (out.placed())
+        return Stop{Outcome::Failed, s.message(),
+                    rebuilt + " was joined, but it may not be safe on the disk yet; no piece was "
+                              "deleted."};
     // The temporary goes with `out`.
     if (s.isCancelled())
         return Stop{Outcome::Cancelled, {}, {}};
