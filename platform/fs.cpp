@@ -132,6 +132,16 @@ Status removeFile(const std::string &path) {
     return {};
 }
 
+Status makeRunnable(const std::string &path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return Status::fromErrno(path, errno);
+    const mode_t mode = st.st_mode & 07777;
+    if (::chmod(path.c_str(), mode | ((mode & 0444) >> 2)) != 0)
+        return Status::fromErrno(path, errno);
+    return {};
+}
+
 Status renameFile(const std::string &from, const std::string &to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
         return Status::fromErrno(to, errno);

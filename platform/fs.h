@@ -62,6 +62,9 @@ std::optional<std::int64_t> fileLength(const std::string &path, Status *status =
 // in the way fails with "Not a directory".
 Status makeDirectory(const std::string &path);
 Status removeFile(const std::string &path);
+// Lets whoever may read the file `path` also run it (chmod: an x bit for
+// every r bit), as a program installed from a read-only medium needs.
+Status makeRunnable(const std::string &path);
 // rename(2): puts a finished file in place, replacing a file of that name.
 Status renameFile(const std::string &from, const std::string &to);
 

@@ -261,6 +261,11 @@ TEST_F(InstallRunTest, AReadOnlyMediumInstallsForAnOrdinaryUser) {
         GTEST_SKIP() << "cannot drop to uid 65534 here";
     EXPECT_EQ(code, 0);
     EXPECT_EQ(readText(view.target + "/order.txt"), "how to order");
+    struct stat st {};
+    ASSERT_EQ(::stat((view.target + "/Dorvik.exe").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0555u) << "the installed program runs";
+    ASSERT_EQ(::stat((view.target + "/order.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
     EXPECT_EQ(readText(home + "/.local/lib/Msvbvm50.dll"), "runtime library");
     fs::permissions(medium, fs::perms(0755));
 }
