@@ -399,3 +399,87 @@ TEST(ReadOnlyFiles, AReadOnlySourceSplitsToDisksAndJoinsElsewhere) {
 }
 
 } // namespace
+
+namespace {
+
+// ---- a stop request --------------------------------------------------------------------------
+
+// Asks to stop once `activity` has reached piece `piece`.
+struct StopAt : Monitor {
+    Activity activity;
+    int piece;
+    bool reached = false;
+    StopAt(Activity a, int p) : activity(a), piece(p) {}
+    void progress(const Progress &p) override {
+        if (p.activity == activity && p.piece >= piece)
+            reached = true;
+    }
+    bool stopRequested() override { return reached; }
+};
+
+TEST(Stop, ASplitOrJoinStoppedAtAnyPieceLeavesEveryFileAsBefore) {
+    struct Case {
+        const char *what;
+        bool join;
+        int piece;
+    } cases[] = {
+        {"split, first piece", false, 1}, {"split, middle piece", false, 2},
+        {"split, last piece", false, 3},  {"join, first piece", true, 1},
+        {"join, middle piece", true, 2},  {"join, last piece", true, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        writeFile(dir / "f.bin", patternBytes(200001, 1));
+        EventLog setup;
+        ASSERT_EQ(engine::split(splitRequest(dir / "f.bin", dir / "set", 3), setup).outcome,
+                  Outcome::Done);
+        writeFile(dir / "set/f.bin", "an older file of the rebuilt name");
+        writeFile(dir / "f.bin", patternBytes(200001, 2));
+        const auto before = snapshot(dir / "set");
+        StopAt monitor(c.join ? Activity::Joining : Activity::Splitting, c.piece);
+        EventLog log;
+        Outcome o;
+        if (c.join) {
+            JoinRequest r = joinRequest(dir / "set/f.000", dir / "set");
+            r.deletePieces = true;
+            r.monitor = &monitor;
+            o = engine::join(r, log).outcome;
+        } else {
+            SplitRequest r = splitRequest(dir / "f.bin", dir / "set", 3);
+            r.monitor = &monitor;
+            o = engine::split(r, log).outcome;
+        }
+        EXPECT_EQ(o, Outcome::Cancelled);
+        EXPECT_TRUE(log.messages.empty());
+        EXPECT_TRUE(snapshot(dir / "set") == before);
+    }
+}
+
+TEST(Stop, TheFloppyLoopAndTheCopyToTargetRemoveOnlyTheirHalfCopy) {
+    TempDir dir;
+    writeFile(dir / "f.bin", patternBytes(200001));
+    ASSERT_TRUE(platform::makeDirectory(dir / "floppy"));
+    SplitRequest split = splitRequest(dir / "f.bin", dir / "set", 3);
+    split.copyToFloppy = true;
+    split.floppyDirectory = dir / "floppy";
+    StopAt disk2(Activity::CopyingToDisk, 2);
+    split.monitor = &disk2;
+    EventLog log;
+    EXPECT_EQ(engine::split(split, log).outcome, Outcome::Cancelled);
+    EXPECT_EQ(log.messages,
+              (std::vector{message("Insert disk #1", "Dorvik"), message("Insert disk #2", "Dorvik")}));
+    EXPECT_EQ(listDirectory(dir / "floppy"), std::set<std::string>{"f.000"});
+    EXPECT_EQ(listDirectory(dir / "set"), (std::set<std::string>{"f.000", "f.001", "f.002"}));
+
+    StopAt copying(Activity::CopyingToTarget, 0);
+    JoinRequest join = joinRequest(dir / "set/f.000", dir / "out");
+    join.monitor = &copying;
+    EventLog joinLog;
+    EXPECT_EQ(engine::join(join, joinLog).outcome, Outcome::Cancelled);
+    EXPECT_TRUE(joinLog.messages.empty());
+    EXPECT_TRUE(listDirectory(dir / "out").empty());
+    EXPECT_TRUE(readFile(dir / "set/f.bin") == patternBytes(200001)) << "the rebuilt file stays";
+}
+
+} // namespace
