@@ -504,15 +504,17 @@ Status NewFile::create(const Directory &dir, const std::string &name, unsigned m
             return Status::fromErrno(path(), err);
         int fd;
         do {
-            fd = ::openat(dir.descriptor(), temporary.c_str(),
-                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, (mode_ & 0777) | 0600);
+            fd =
+                ::openat(dir.descriptor(), temporary.c_str(),
+                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, (mode_ & 0777) | 0600);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return Status::fromErrno(path(), errno);
         }
-        struct stat mine {}, named {};
+        struct stat mine {
+        }, named{};
         if (!lockFile(fd) || ::fstat(fd, &mine) != 0 ||
             ::fstatat(dir.descriptor(), temporary.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
             !sameInode(mine, named)) {
@@ -587,8 +589,8 @@ void releaseBackup(Backup &b) {
 Status keepOlder(const Directory &dir, const std::string &name, Backup &b) {
     if (!dir.idOf(name))
         return {};
-    b.lockFd = ::openat(dir.descriptor(), name.c_str(),
-                        O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    b.lockFd =
+        ::openat(dir.descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (b.lockFd >= 0 && !lockFile(b.lockFd))
         releaseBackup(b); // held by a run that is still going: keep it unlocked
     for (;;) {
@@ -695,7 +697,8 @@ int removeLeftovers(const Directory &dir, const std::string &name) {
         if (fd < 0)
             continue;
         bool unsupported = false;
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         // Locked, and still under that name: nobody owns it.
         if (lockFile(fd, &unsupported) && !unsupported && ::fstat(fd, &held) == 0 &&
             ::fstatat(dir.descriptor(), c.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&

@@ -12,9 +12,9 @@ using platform::Status;
 
 constexpr const char *kProgramFile = "Dorvik.exe";
 constexpr const char *kMenuLibrary = "Vb5stkit.dll";
-constexpr std::size_t kMenuLibraryStep = 3; // "Vb5stkit._ll" to the target directory
+constexpr std::size_t kMenuLibraryStep = 3;    // "Vb5stkit._ll" to the target directory
 constexpr std::size_t kProductProgramStep = 1; // product name + "._xe" to the program
-constexpr std::size_t kProgramStep = 5;     // "Dorvik._xe" to the program file, the last copy
+constexpr std::size_t kProgramStep = 5;        // "Dorvik._xe" to the program file, the last copy
 
 platform::Message finalMessage(const std::string &product, const std::string &target,
                                const Status &reason) {
@@ -98,9 +98,9 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         }
         // Each copy is on the device before the run says the product is
         // installed.
-        Status copied = platform::copyFile(steps[i].sourcePath, steps[i].destination,
-                                           platform::CopyMethod::Auto, nullptr,
-                                           platform::Flush::Durable);
+        Status copied =
+            platform::copyFile(steps[i].sourcePath, steps[i].destination,
+                               platform::CopyMethod::Auto, nullptr, platform::Flush::Durable);
         // The program must run even when the medium's files carry no x bit
         // (a CD, an image whose files are all 0444).
         if (copied && (i == kProductProgramStep || i == kProgramStep))

@@ -145,8 +145,7 @@ SetCheck checkSet(const std::string &first) {
 namespace stages {
 
 std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
-                            platform::Flush flush, platform::CopyMethod method,
-                            Monitor *monitor) {
+                            platform::Flush flush, platform::CopyMethod method, Monitor *monitor) {
     const std::string &rebuilt = set.rebuiltPath;
     platform::NewFile out;
     Status s = out.create(dir, platform::fileNameOf(rebuilt));
@@ -194,9 +193,9 @@ Status copyToTarget(const PieceSet &set, const std::string &target, const std::s
     if (Status s = platform::makeDirectory(target); !s)
         return s;
     const std::string &rebuilt = set.rebuiltPath;
-    return platform::copyFile(
-        rebuilt, platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)), method,
-        &copying);
+    return platform::copyFile(rebuilt,
+                              platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)),
+                              method, &copying);
 }
 
 } // namespace stages
@@ -255,8 +254,8 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     if (!target.empty() && !platform::sameFile(target, pieceDirectory)) {
         const std::string shortTarget = platform::shortenRootForTarget(target);
         result.targetDirectory = shortTarget;
-        if (Status s = stages::copyToTarget(set, target, shortTarget, request.copyMethod,
-                                            request.monitor);
+        if (Status s =
+                stages::copyToTarget(set, target, shortTarget, request.copyMethod, request.monitor);
             !s) {
             if (s.isCancelled()) {
                 // The rebuilt file stays beside the pieces; only the half copy went.

@@ -81,8 +81,7 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
 
     plan.target = request.targetDirectory;
     if (plan.target.empty())
-        return failed(Outcome::Refused, "No directory to split into was chosen.",
-                      kNothingWritten);
+        return failed(Outcome::Refused, "No directory to split into was chosen.", kNothingWritten);
     plan.shortTarget = platform::shortenRootForTarget(plan.target);
     for (int k = 0; k < N; ++k)
         plan.names.push_back(pieceName(plan.baseName, k));
@@ -90,14 +89,14 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
     // A piece must never replace the source, neither by name in the source's
     // own directory nor through another name of the same file.
     const std::optional<platform::FileId> sourceId = platform::fileId(source);
-    const bool sourceDirIsTarget =
-        platform::sameFile(plan.target, platform::directoryOf(source));
+    const bool sourceDirIsTarget = platform::sameFile(plan.target, platform::directoryOf(source));
     for (int k = 0; k < N; ++k) {
         const std::string piece = platform::joinRootAware(plan.shortTarget, plan.names[k]);
         const std::optional<platform::FileId> id = platform::fileId(piece);
         if ((sourceDirIsTarget && plan.names[k] == sourceName) ||
             (sourceId && id && *id == *sourceId))
-            return failed(Outcome::Refused, piece + ": this piece would replace the file being split.",
+            return failed(Outcome::Refused,
+                          piece + ": this piece would replace the file being split.",
                           "Choose another directory to split into; nothing was written.");
         // A directory in the way would stop the renames half-way.
         if (platform::isDirectory(piece))
@@ -115,8 +114,7 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
     return std::nullopt;
 }
 
-std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target,
-                                SplitResult &result) {
+std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, SplitResult &result) {
     if (Status s = platform::makeDirectory(plan.target); !s)
         return failed(Outcome::Failed, s.message(), kNothingWritten);
     result.targetDirectory = plan.shortTarget;

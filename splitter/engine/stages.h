@@ -59,8 +59,7 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
 // failure) and opens it; every later stage writes, renames and removes
 // through this handle only. Sets result.targetDirectory. Failed when the
 // target is no directory afterwards; nothing was written.
-std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target,
-                                SplitResult &result);
+std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, SplitResult &result);
 
 // Write: writes every piece, the first with its trailer, as a NewFile in
 // `target` (each locked against removeLeftovers while it is written; the
@@ -105,8 +104,7 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
 // the temporary and leaves the pieces and an older file of the rebuilt name
 // untouched.
 std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
-                            platform::Flush flush, platform::CopyMethod method,
-                            Monitor *monitor);
+                            platform::Flush flush, platform::CopyMethod method, Monitor *monitor);
 
 // Delete: removes pieces 0 to N - 1 from `dir`, never the rebuilt file (a
 // rebuilt name equal to a piece name keeps that name). A piece that cannot be

@@ -97,7 +97,8 @@ TEST(OpenNeverBlocks, NamedPipesAndDevicesAreRefusedAtOnce) {
     }
     const auto copy = runInChild([&] {
         ::alarm(10);
-        return copyFile(dir / "pipe", dir / "copy").message() == dir / "pipe" + ": Not a regular file"
+        return copyFile(dir / "pipe", dir / "copy").message() ==
+                       dir / "pipe" + ": Not a regular file"
                    ? 0
                    : 1;
     });
@@ -111,9 +112,9 @@ TEST(OpenNeverBlocks, NamedPipesAndDevicesAreRefusedAtOnce) {
 TEST(Leftovers, OnlyUnlockedTemporariesOfTheNameAreRemoved) {
     TempDir dir;
     const std::set<std::string> others = {
-        "f.000",                // the file itself
-        ".f.000.part-ABCDEFGH", // not our pattern: capitals
-        ".f.000.part-abc",      // too short
+        "f.000",                 // the file itself
+        ".f.000.part-ABCDEFGH",  // not our pattern: capitals
+        ".f.000.part-abc",       // too short
         ".f.0000.part-abcdefgh", // another name's
         ".f.001.part-abcdefgh",
     };
@@ -189,10 +190,13 @@ TEST(PutTogether, AFailureAnywhereLeavesEveryOlderFileAsItWas) {
         int nth;
         bool linksFail; // a file system without hard links
     } cases[] = {
-        {"first rename", Call::Rename, 1, false},  {"second rename", Call::Rename, 2, false},
-        {"last rename", Call::Rename, 3, false},   
-        {"removing the first", Call::Unlink, 1, false}, {"flush", Call::Fsync, 4, false},
-        {"move aside, 1st", Call::Rename, 1, true}, {"move aside, 2nd", Call::Rename, 2, true},
+        {"first rename", Call::Rename, 1, false},
+        {"second rename", Call::Rename, 2, false},
+        {"last rename", Call::Rename, 3, false},
+        {"removing the first", Call::Unlink, 1, false},
+        {"flush", Call::Fsync, 4, false},
+        {"move aside, 1st", Call::Rename, 1, true},
+        {"move aside, 2nd", Call::Rename, 2, true},
         {"rename after moving aside", Call::Rename, 3, true},
     };
     for (const Case &c : cases) {
@@ -239,8 +243,8 @@ TEST(PutTogether, TheFirstFileGoesFirstAndComesLast) {
         });
         ASSERT_TRUE(putInPlaceTogether(files, Flush::None));
     }
-    EXPECT_EQ(calls, (std::vector<std::string>{"removed s.000", "in place s.002",
-                                               "in place s.001", "in place s.000"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"removed s.000", "in place s.002", "in place s.001",
+                                               "in place s.000"}));
     EXPECT_EQ(listDirectory(dir.path()), (std::set<std::string>{"s.000", "s.001", "s.002"}));
     EXPECT_EQ(readFile(dir / "s.001"), "new 1");
 }

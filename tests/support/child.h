@@ -19,8 +19,8 @@ constexpr int kCannotDrop = 77;
 
 // How a child ended: its exit code, or the signal that ended it.
 struct ChildEnd {
-    int code = -1;   // exit code; -1 when it did not exit normally
-    int signal = 0;  // the signal that ended it, or 0
+    int code = -1;  // exit code; -1 when it did not exit normally
+    int signal = 0; // the signal that ended it, or 0
 };
 
 // Runs `body` in a forked child; `body`'s return value is the exit code.
@@ -43,9 +43,8 @@ inline ChildEnd runInChild(const std::function<int()> &body) {
 // an ordinary user runs it as itself). kCannotDrop when the drop failed.
 inline int runAsNobody(const std::function<int()> &body) {
     return runInChild([&] {
-               if (::getuid() == 0 &&
-                   (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
-                    ::setuid(kNobody) != 0))
+               if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
+                                       ::setuid(kNobody) != 0))
                    return kCannotDrop;
                return body();
            })

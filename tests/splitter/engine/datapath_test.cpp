@@ -63,11 +63,12 @@ TEST(FileSizeLimit, TheProgramsSignalSetupTurnsItIntoAReportedFailure) {
         // ulimit -f 500 in a shell: 500 blocks of 512 bytes.
         const int code = dorvik::testing::runWithFileSizeLimit(500 * 512, [&] {
             EventLog log;
-            const Outcome o = c.join
-                                  ? engine::join(joinRequest(d / "set/f.000", d / "set"), log).outcome
-                                  : engine::split(splitRequest(d / "f.bin", d / "set", 3), log).outcome;
-            const bool tooLarge = log.messages.size() == 1 &&
-                                  log.messages[0].text.find(": File too large\n") != std::string::npos;
+            const Outcome o =
+                c.join ? engine::join(joinRequest(d / "set/f.000", d / "set"), log).outcome
+                       : engine::split(splitRequest(d / "f.bin", d / "set", 3), log).outcome;
+            const bool tooLarge =
+                log.messages.size() == 1 &&
+                log.messages[0].text.find(": File too large\n") != std::string::npos;
             return o == Outcome::Failed && tooLarge ? 0 : 1;
         });
         EXPECT_EQ(code, 0);
@@ -97,7 +98,8 @@ TEST(OlderFilesKept, AFailingRenameLeavesTheOlderSetAsItWas) {
             ASSERT_EQ(engine::split(splitRequest(dir / "old.bin", dir / "out", 3), log).outcome,
                       Outcome::Done);
             for (const char *n : {"000", "001", "002"})
-                ASSERT_EQ(::rename((dir / "out/old."s + n).c_str(), (dir / "out/f."s + n).c_str()), 0);
+                ASSERT_EQ(::rename((dir / "out/old."s + n).c_str(), (dir / "out/f."s + n).c_str()),
+                          0);
         }
         writeFile(dir / "out/f.003", "an older fourth piece");
         const auto before = snapshot(dir / "out");
@@ -194,12 +196,11 @@ TEST(Flushes, EachDiskIsFlushedBeforeTheNextPromptAndThePiecesAreNot) {
     faults::ScopedHook hook(recorder(log.events));
     EXPECT_EQ(engine::split(request, log).outcome, Outcome::Done);
     const std::string f = dir / "floppy";
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{
-                  "busy on", "Insert disk #1", "fsync " + f + "/f.000", "fsync " + f,
-                  "Insert disk #2", "fsync " + f + "/f.001", "fsync " + f, "Insert disk #3",
-                  "fsync " + f + "/f.002", "fsync " + f, "busy off",
-                  dir / "f.bin" + "\n is successfully splitted!"}));
+    EXPECT_EQ(log.events, (std::vector<std::string>{
+                              "busy on", "Insert disk #1", "fsync " + f + "/f.000", "fsync " + f,
+                              "Insert disk #2", "fsync " + f + "/f.001", "fsync " + f,
+                              "Insert disk #3", "fsync " + f + "/f.002", "fsync " + f, "busy off",
+                              dir / "f.bin" + "\n is successfully splitted!"}));
 }
 
 TEST(Flushes, AFailedDiskFlushIsAFailedCopy) {
@@ -244,10 +245,9 @@ TEST(Flushes, AJoinFlushesTheRebuiltFileBeforeItDeletesAPieceAndOnlyThen) {
             continue;
         }
         const std::string s = dir / "set";
-        EXPECT_EQ(events, (std::vector<std::string>{"fsync " + s + "/f.bin", "fsync " + s,
-                                                    "unlink " + s + "/f.000",
-                                                    "unlink " + s + "/f.001",
-                                                    "unlink " + s + "/f.002"}));
+        EXPECT_EQ(events, (std::vector<std::string>{
+                              "fsync " + s + "/f.bin", "fsync " + s, "unlink " + s + "/f.000",
+                              "unlink " + s + "/f.001", "unlink " + s + "/f.002"}));
     }
 }
 
@@ -304,9 +304,9 @@ TEST(Leftovers, TheNextRunRemovesDeadTemporariesAndSparesLiveOnes) {
         }
         char x = 0;
         ASSERT_EQ(::read(ready[0], &x, 1), 1);
-        const Outcome o = c.join ? engine::join(joinRequest(dir / "set/f.000", ""), log).outcome
-                                 : engine::split(splitRequest(dir / "f.bin", dir / "set", 3), log)
-                                       .outcome;
+        const Outcome o =
+            c.join ? engine::join(joinRequest(dir / "set/f.000", ""), log).outcome
+                   : engine::split(splitRequest(dir / "f.bin", dir / "set", 3), log).outcome;
         EXPECT_EQ(o, Outcome::Done);
         const auto names = listDirectory(dir / "set");
         EXPECT_FALSE(names.count(c.dead));
@@ -467,8 +467,8 @@ TEST(Stop, TheFloppyLoopAndTheCopyToTargetRemoveOnlyTheirHalfCopy) {
     split.monitor = &disk2;
     EventLog log;
     EXPECT_EQ(engine::split(split, log).outcome, Outcome::Cancelled);
-    EXPECT_EQ(log.messages,
-              (std::vector{message("Insert disk #1", "Dorvik"), message("Insert disk #2", "Dorvik")}));
+    EXPECT_EQ(log.messages, (std::vector{message("Insert disk #1", "Dorvik"),
+                                         message("Insert disk #2", "Dorvik")}));
     EXPECT_EQ(listDirectory(dir / "floppy"), std::set<std::string>{"f.000"});
     EXPECT_EQ(listDirectory(dir / "set"), (std::set<std::string>{"f.000", "f.001", "f.002"}));
 
