@@ -125,20 +125,8 @@ TEST(Leftovers, OnlyUnlockedTemporariesOfTheNameAreRemoved) {
     writeFile(dir / ".f.000.part-live0001", "a run is still writing this");
 
     // The running run: a child holding the lock on its temporary.
-    int ready[2], release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open((dir / ".f.000.part-live0001").c_str(), O_RDWR);
-        char c = ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
-        (void)!::write(ready[1], &c, 1);
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ASSERT_EQ(c, 'y');
+    dorvik::testing::LockHolder running(dir / ".f.000.part-live0001");
+    ASSERT_TRUE(running.held());
 
     Directory d;
     ASSERT_TRUE(d.open(dir.path()));
@@ -148,12 +136,9 @@ TEST(Leftovers, OnlyUnlockedTemporariesOfTheNameAreRemoved) {
     EXPECT_EQ(listDirectory(dir.path()), expected);
 
     // Once that run has gone, its temporary is a leftover too.
-    ASSERT_EQ(::write(release[1], "x", 1), 1);
-    ASSERT_EQ(::waitpid(pid, nullptr, 0), pid);
+    running.release();
     EXPECT_EQ(removeLeftovers(d, "f.000"), 1);
     EXPECT_EQ(listDirectory(dir.path()), others);
-    for (int fd : {ready[0], ready[1], release[0], release[1]})
-        ::close(fd);
 }
 
 TEST(Leftovers, ANewFileIsLockedWhileItLives) {

@@ -291,19 +291,8 @@ TEST(Leftovers, TheNextRunRemovesDeadTemporariesAndSparesLiveOnes) {
                   Outcome::Done);
         writeFile(dir / ("set/" + c.dead), "killed half-way");
         writeFile(dir / ("set/" + c.live), "still being written");
-        int ready[2], release[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        ASSERT_EQ(::pipe(release), 0);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int fd = ::open((dir / ("set/" + c.live)).c_str(), O_RDWR);
-            char x = ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
-            (void)!::write(ready[1], &x, 1);
-            (void)!::read(release[0], &x, 1);
-            ::_exit(0);
-        }
-        char x = 0;
-        ASSERT_EQ(::read(ready[0], &x, 1), 1);
+        dorvik::testing::LockHolder running(dir / ("set/" + c.live));
+        ASSERT_TRUE(running.held());
         const Outcome o =
             c.join ? engine::join(joinRequest(dir / "set/f.000", ""), log).outcome
                    : engine::split(splitRequest(dir / "f.bin", dir / "set", 3), log).outcome;
@@ -311,10 +300,6 @@ TEST(Leftovers, TheNextRunRemovesDeadTemporariesAndSparesLiveOnes) {
         const auto names = listDirectory(dir / "set");
         EXPECT_FALSE(names.count(c.dead));
         EXPECT_TRUE(names.count(c.live)) << "a running run's temporary is never touched";
-        ASSERT_EQ(::write(release[1], "x", 1), 1);
-        ::waitpid(pid, nullptr, 0);
-        for (int fd : {ready[0], ready[1], release[0], release[1]})
-            ::close(fd);
     }
 }
 
