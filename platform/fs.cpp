@@ -540,6 +540,13 @@ Status NewFile::complete(Flush flush) {
     if (flush == Flush::Durable) {
         if (Status s = flushDescriptor(file_.descriptor(), path()); !s)
             return s;
+    } else {
+        // A network file system reports a delayed write error at a close.
+        // Closing a second descriptor of the file asks for that report
+        // while this one keeps the file open and locked.
+        const int copy = ::fcntl(file_.descriptor(), F_DUPFD_CLOEXEC, 0);
+        if (copy < 0 || (::close(copy) != 0 && errno != EINTR))
+            return Status::fromErrno(path(), errno);
     }
     completed_ = true;
     return {};

@@ -199,7 +199,9 @@ public:
     std::string path() const;
 
     // Writing is done: sets the final permission bits and, with
-    // Flush::Durable, flushes the data. The file stays open and locked.
+    // Flush::Durable, flushes the data; without, it still collects a
+    // delayed write error (as a close would). The file stays open and
+    // locked.
     Status complete(Flush flush);
     // complete() if not done yet, then renames the temporary to the final
     // name (replacing a file of that name); with Flush::Durable the
