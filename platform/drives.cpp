@@ -198,8 +198,10 @@ std::string systemDirectory() {
         return {};
     const std::string local = joinRootAware(home, ".local");
     const std::string lib = joinPlain(local, "lib");
-    makeDirectory(local);
-    makeDirectory(lib);
+    // Either may exist already; whether the library directory is there
+    // afterwards is all that counts, and that is looked at next.
+    (void)makeDirectory(local);
+    (void)makeDirectory(lib);
     return isDirectory(lib) ? lib : std::string();
 }
 

@@ -5,8 +5,11 @@
 namespace dorvik::platform {
 
 void ignoreFileSizeSignal() {
-    // signal() cannot fail for a valid signal number and SIG_IGN.
-    (void)std::signal(SIGXFSZ, SIG_IGN);
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    // Cannot fail for a valid signal number and handler.
+    (void)::sigaction(SIGXFSZ, &action, nullptr);
 }
 
 } // namespace dorvik::platform

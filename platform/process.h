@@ -1,12 +1,12 @@
-// Process-wide settings a program makes once, at the start of main.
+// Process-wide settings every program of Dorvik makes at its start.
 #pragma once
 
 namespace dorvik::platform {
 
-// Ignores SIGXFSZ, so that a write beyond the file-size limit (RLIMIT_FSIZE)
-// fails with EFBIG and is reported like any other failed write, instead of
-// killing the process half-way and leaving partly written files behind.
-// Call it first thing in main, before any file is written.
+// Ignores SIGXFSZ, so that a write beyond the process's file-size limit
+// (ulimit -f) fails with EFBIG and is reported like any other failed write,
+// instead of ending the program on the spot with its temporary files left
+// behind. Called first thing in main() of every program; children inherit it.
 void ignoreFileSizeSignal();
 
 } // namespace dorvik::platform

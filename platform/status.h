@@ -1,5 +1,6 @@
 // Outcome of a file-system call: success, or the reason it failed in the
-// form "name: reason", ready to be shown to the user.
+// form "name: reason", ready to be shown to the user. A caller that drops a
+// Status on purpose says why, with a (void) cast and a comment.
 #pragma once
 
 #include <string>
@@ -7,7 +8,7 @@
 
 namespace dorvik::platform {
 
-class Status {
+class [[nodiscard]] Status {
 public:
     Status() = default;
     static Status failure(std::string message) { return Status(std::move(message)); }

@@ -12,8 +12,9 @@ using platform::Status;
 
 constexpr const char *kProgramFile = "Dorvik.exe";
 constexpr const char *kMenuLibrary = "Vb5stkit.dll";
-constexpr std::size_t kMenuLibraryStep = 3; // "Vb5stkit._ll" to the target directory
-constexpr std::size_t kProgramStep = 5;     // "Dorvik._xe" to the program file, the last copy
+constexpr std::size_t kMenuLibraryStep = 3;    // "Vb5stkit._ll" to the target directory
+constexpr std::size_t kProductProgramStep = 1; // product name + "._xe" to the program
+constexpr std::size_t kProgramStep = 5;        // "Dorvik._xe" to the program file, the last copy
 
 platform::Message finalMessage(const std::string &product, const std::string &target,
                                const Status &reason) {
@@ -95,7 +96,16 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
                 steps[i].sourceName + ": the installer's directory cannot be read"));
             continue;
         }
-        out.copyStatuses.push_back(platform::copyFile(steps[i].sourcePath, steps[i].destination));
+        // Each copy is on the device before the run says the product is
+        // installed.
+        Status copied =
+            platform::copyFile(steps[i].sourcePath, steps[i].destination,
+                               platform::CopyMethod::Auto, nullptr, platform::Flush::Durable);
+        // The program must run even when the medium's files carry no x bit
+        // (a CD, an image whose files are all 0444).
+        if (copied && (i == kProductProgramStep || i == kProgramStep))
+            copied = platform::makeRunnable(steps[i].destination);
+        out.copyStatuses.push_back(std::move(copied));
     }
 
     view.setFrameCaption("Directory:");
@@ -117,7 +127,9 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         }
     }
 
-    platform::removeFile(library);
+    // The library is only needed while the entry is made; one that cannot be
+    // removed stays, and the run goes on as for any failing step.
+    (void)platform::removeFile(library);
     view.setBusy(false);
 
     // The run succeeded when the program itself arrived: the target directory

@@ -1,9 +1,11 @@
 // setup: installs Dorvik from the directory it is started in.
+#include "platform/process.h"
 #include "setup/installer.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv) {
+    dorvik::platform::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("setup");
     // The installer ends by its own hand (every way out goes through

@@ -1,4 +1,5 @@
 // Dorvik: cuts a large file into pieces and puts the pieces together again.
+#include "platform/process.h"
 #include "splitter/windows/commandline.h"
 #include "splitter/windows/form1.h"
 #include "splitter/windows/form2.h"
@@ -8,6 +9,8 @@
 #include <QFile>
 
 int main(int argc, char **argv) {
+    dorvik::platform::ignoreFileSizeSignal();
+
     // Read first: --help and --version work without a display.
     const auto line = dorvik::splitter::readCommandLine(argc, argv);
     if (line.action != dorvik::splitter::CommandLine::Action::Start)

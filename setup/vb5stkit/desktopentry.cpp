@@ -56,26 +56,20 @@ bool validFolder(std::string_view folder) {
     return true;
 }
 
-// Puts `text` at `path`: written under a temporary name beside it, made
-// durable and readable by all, then renamed into place. On failure the
-// temporary file is removed and an existing file at `path` is untouched.
+// Puts `text` at `path`: written as a platform::NewFile beside it, readable
+// by all, on the device, then put in place. On failure the temporary file is
+// removed and an existing file at `path` is untouched.
 Status replaceFile(const std::string &path, const std::string &text) {
-    const std::string temporary = platform::temporaryNameFor(path);
-    platform::File file;
-    Status s = file.open(temporary, platform::File::Mode::Create);
+    platform::Directory dir;
+    if (Status s = dir.open(platform::directoryOf(path)); !s)
+        return s;
+    platform::NewFile file;
+    Status s = file.create(dir, platform::fileNameOf(path), 0644, true);
     if (s)
-        s = file.writeAt(0, text.data(), text.size());
-    if (s && (::fchmod(file.descriptor(), 0644) != 0 || ::fsync(file.descriptor()) != 0))
-        s = Status::fromErrno(temporary, errno);
+        s = file.file().writeAt(0, text.data(), text.size());
     if (s)
-        s = file.close();
-    if (s)
-        s = platform::renameFile(temporary, path);
-    if (!s) {
-        (void)file.close(); // already failing; the file goes away next
-        (void)platform::removeFile(temporary);
-    }
-    return platform::underFinalName(s, temporary, path);
+        s = file.putInPlace(platform::Flush::Durable);
+    return platform::underFinalName(s, file.file().path(), path);
 }
 
 } // namespace

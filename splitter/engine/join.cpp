@@ -3,6 +3,7 @@
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
+#include "splitter/engine/stages.h"
 
 #include <algorithm>
 #include <string>
@@ -13,6 +14,7 @@ namespace dorvik::engine {
 namespace {
 
 using platform::Status;
+using stages::Stop;
 
 const char kNothingJoined[] = "Nothing was joined; the pieces are untouched.";
 const char kIncomplete[] = "The piece set is incomplete or damaged; nothing was joined.";
@@ -37,19 +39,7 @@ Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod
         if (Status s = in.close(); !s)
             return s;
     }
-    return out.close();
-}
-
-// Copies the rebuilt file into `target` (made first, one level) under its
-// own name.
-Status copyToTarget(const std::string &rebuilt, const std::string &target,
-                    const std::string &shortTarget, platform::CopyMethod method,
-                    detail::ProgressReporter &progress) {
-    if (Status s = platform::makeDirectory(target); !s)
-        return s;
-    return platform::copyFile(rebuilt,
-                              platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)),
-                              method, &progress);
+    return {};
 }
 
 } // namespace
@@ -74,14 +64,15 @@ SetCheck checkSet(const std::string &first) {
         return refuse(first + ": not the first piece of a split file; its name has to end in 000.",
                       kNothingJoined);
 
-    // The trailer. (The type is checked before the open, which would wait
-    // forever on a named pipe.)
-    if (platform::exists(first) && !platform::isRegularFile(first))
-        return refuse(first + ": Not a regular file", kNothingJoined);
+    // The trailer. The open never waits; a first piece that is no regular
+    // file is refused rather than failed.
     {
         platform::File in;
-        if (Status s = in.open(first, platform::File::Mode::Read); !s)
+        if (Status s = in.open(first, platform::File::Mode::Read); !s) {
+            if (platform::exists(first) && !platform::isRegularFile(first))
+                return refuse(s.message(), kNothingJoined);
             return failed(s.message(), kNothingJoined);
+        }
         Status s;
         const std::optional<std::int64_t> L0 = in.length(&s);
         if (!L0)
@@ -151,35 +142,64 @@ SetCheck checkSet(const std::string &first) {
     return check;
 }
 
-// join: rebuilds the file a split cut into the set whose first piece is
-// request.firstPiecePath, in that piece's directory.
-//
-// The piece is identified by its full path alone: its directory and name are
-// taken from firstPiecePath. The working directory is never changed.
-//
-// A path whose last character is not "0" gets "You have to select an *.000
-// file." (title "Dorvik") before anything else, busy is not touched. Then,
-// before anything is written, the whole set is validated and each fault
-// refused with a message naming the file (Refused): the name must end in
-// "000"; the last bytes must be a piece trailer a split writes (filler 0x00,
-// count 2 to 99); P must be at least 30000 with B * b == P; the suffix must
-// be usable in a file name (no "/", no NUL); every piece 0 to N - 1 must be a
-// regular file, pieces 0 to N - 2 of exactly P data bytes, the last of at
-// least P. result.count and result.suffix are set once the trailer is read.
-//
-// The rebuilt file (base name + suffix, in the pieces' directory) is written
-// under a temporary name, its length checked against N * P + E, and renamed
-// into place; so a rebuilt name equal to a piece name replaces that piece
-// only after every piece has been read. A failure on the way removes the
-// temporary file and leaves the pieces untouched (Failed).
-//
-// Then, with deletePieces, the pieces are deleted (never the rebuilt file; a
-// piece that cannot be deleted stays, silently). When the target directory is
-// not the pieces' directory (by file identity), the rebuilt file is copied
-// there; a failed copy is reported (Failed, with clearFields and disableJoin
-// set, since the rebuilt file exists and the pieces may be gone). Otherwise
-// busy(false) and "<rebuilt path>\n is successfully joined!" (title
-// "Dorvik "), Done, with clearFields and disableJoin set.
+namespace stages {
+
+std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
+                            platform::Flush flush, platform::CopyMethod method, Monitor *monitor) {
+    const std::string &rebuilt = set.rebuiltPath;
+    platform::NewFile out;
+    Status s = out.create(dir, platform::fileNameOf(rebuilt));
+    detail::ProgressReporter progress(monitor, Activity::Joining, set.count, set.rebuiltLength);
+    if (s)
+        s = copyPieces(set, out.file(), method, progress);
+    if (s) {
+        const std::optional<std::int64_t> written = out.file().length(&s);
+        if (written && *written != set.rebuiltLength)
+            s = Status::failure(rebuilt + ": the joined file has " + std::to_string(*written) +
+                                " bytes, " + std::to_string(set.rebuiltLength) + " expected");
+    }
+    if (s)
+        s = out.putInPlace(flush);
+    if (s)
+        return std::nullopt;
+    // Put in place, but its directory could not be flushed.
+    if (out.placed())
+        return Stop{Outcome::Failed, s.message(),
+                    rebuilt + " was joined, but it may not be safe on the disk yet; no piece was "
+                              "deleted."};
+    // The temporary goes with `out`.
+    if (s.isCancelled())
+        return Stop{Outcome::Cancelled, {}, {}};
+    return Stop{Outcome::Failed, platform::underFinalName(s, out.file().path(), rebuilt).message(),
+                kNothingJoined};
+}
+
+void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *monitor) {
+    detail::ProgressReporter deleting(monitor, Activity::DeletingPieces, set.count, 0);
+    const std::string rebuiltName = platform::fileNameOf(set.rebuiltPath);
+    const std::optional<platform::FileId> rebuiltId = dir.idOf(rebuiltName);
+    for (const std::string &piece : set.pieces) {
+        const std::string name = platform::fileNameOf(piece);
+        if (name == rebuiltName || (rebuiltId && dir.idOf(name) == rebuiltId))
+            continue;
+        (void)dir.remove(name); // a piece that cannot go simply stays
+    }
+}
+
+Status copyToTarget(const PieceSet &set, const std::string &target, const std::string &shortTarget,
+                    platform::CopyMethod method, Monitor *monitor) {
+    detail::ProgressReporter copying(monitor, Activity::CopyingToTarget, set.count,
+                                     set.rebuiltLength);
+    if (Status s = platform::makeDirectory(target); !s)
+        return s;
+    const std::string &rebuilt = set.rebuiltPath;
+    return platform::copyFile(rebuilt,
+                              platform::joinRootAware(shortTarget, platform::fileNameOf(rebuilt)),
+                              method, &copying);
+}
+
+} // namespace stages
+
 JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     JoinResult result;
     const std::string &first = request.firstPiecePath;
@@ -199,63 +219,43 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         return result;
     };
 
+    // Validate.
     const SetCheck check = checkSet(first);
     result.count = check.countText;
     result.suffix = check.suffix;
     if (!check.set)
         return fail(check.outcome, check.reason, check.consequence);
     const PieceSet &set = *check.set;
-    const std::string &rebuilt = set.rebuiltPath;
-    const std::int64_t expectedLength = set.rebuiltLength;
+    const std::string pieceDirectory = platform::directoryOf(first);
+    platform::Directory dir;
+    if (Status s = dir.open(pieceDirectory); !s)
+        return fail(Outcome::Failed, s.message(), kNothingJoined);
 
-    // The rebuilt file, complete before it takes its name.
-    const std::string temporary = platform::temporaryNameFor(rebuilt);
-    {
-        platform::File out;
-        Status s = out.open(temporary, platform::File::Mode::Create);
-        detail::ProgressReporter progress(request.monitor, Activity::Joining, set.count,
-                                          expectedLength);
-        if (s)
-            s = copyPieces(set, out, request.copyMethod, progress);
-        if (s) {
-            const std::optional<std::int64_t> written = platform::fileLength(temporary, &s);
-            if (written && *written != expectedLength)
-                s = Status::failure(rebuilt + ": the joined file has " + std::to_string(*written) +
-                                    " bytes, " + std::to_string(expectedLength) + " expected");
+    // Rebuild; made durable first when the pieces are to go next.
+    const platform::Flush flush =
+        request.deletePieces ? platform::Flush::Durable : platform::Flush::None;
+    if (auto stop = stages::rebuild(set, dir, flush, request.copyMethod, request.monitor)) {
+        if (stop->outcome == Outcome::Cancelled) {
+            result.outcome = Outcome::Cancelled;
+            return result;
         }
-        if (s)
-            s = platform::renameFile(temporary, rebuilt);
-        if (!s) {
-            (void)out.close(); // already failing; the file goes away next
-            (void)platform::removeFile(temporary);
-            if (s.isCancelled()) {
-                result.outcome = Outcome::Cancelled;
-                return result;
-            }
-            return fail(Outcome::Failed, platform::underFinalName(s, temporary, rebuilt).message(),
-                        kNothingJoined);
-        }
+        return fail(stop->outcome, stop->reason, stop->consequence);
     }
 
-    if (request.deletePieces) {
-        detail::ProgressReporter deleting(request.monitor, Activity::DeletingPieces, set.count, 0);
-        for (const std::string &piece : set.pieces) {
-            if (piece == rebuilt || platform::sameFile(piece, rebuilt))
-                continue;
-            (void)platform::removeFile(piece); // a piece that cannot go simply stays
-        }
-    }
+    // Delete.
+    if (request.deletePieces)
+        stages::deletePieces(set, dir, request.monitor);
 
+    // Copy to target.
     result.clearFields = true;
     result.disableJoin = true;
     const std::string &target = request.targetDirectory;
-    const std::string pieceDirectory = platform::directoryOf(first);
+    const std::string &rebuilt = set.rebuiltPath;
     if (!target.empty() && !platform::sameFile(target, pieceDirectory)) {
         const std::string shortTarget = platform::shortenRootForTarget(target);
         result.targetDirectory = shortTarget;
-        detail::ProgressReporter copying(request.monitor, Activity::CopyingToTarget, set.count,
-                                         expectedLength);
-        if (Status s = copyToTarget(rebuilt, target, shortTarget, request.copyMethod, copying);
+        if (Status s =
+                stages::copyToTarget(set, target, shortTarget, request.copyMethod, request.monitor);
             !s) {
             if (s.isCancelled()) {
                 // The rebuilt file stays beside the pieces; only the half copy went.

@@ -46,6 +46,32 @@ struct SplitResult {
     std::optional<std::string> targetDirectory; // new text of the directory field
 };
 
+// split: cuts request.sourcePath into request.pieces pieces in
+// request.targetDirectory and, on request, copies them to floppy disks. A
+// short driver of the stages in stages.h: check, lay out, write, put in
+// place, copy to disks.
+//
+// The source is identified by its full path alone: its name (for the base
+// name) and its directory are taken from sourcePath. The working directory is
+// never changed.
+//
+// Checks (stages::checkSplit) end the run before anything is written. The
+// target directory is then made (one level) and opened; everything the run
+// writes, renames and removes stays in the directory opened then. Every piece
+// is written under a locked temporary name, the first one with its trailer;
+// only when the whole set is complete are they put in place as one set. A
+// failing open, copy, write, close or rename removes every file this run
+// wrote, leaves every older file of the pieces' names exactly as it was,
+// reports "name: reason" and shows no success message (Failed). A stop
+// request while the pieces are written removes them and ends Cancelled,
+// without a message; during the floppy loop it removes the disk's half copy
+// and ends Cancelled (the set in the target directory stays).
+//
+// busy(true) comes first; busy(false) comes after the messages of the 30 Kb
+// refusal and the size warning, before every other message, and before the
+// success message "<source>\n is successfully splitted!" (title "Dorvik ").
+// result.suffix is set once the source path has been read, and
+// result.targetDirectory once the target has been made.
 SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
 
 // The piece count the file chooser proposes for a file of `length` bytes: as
@@ -83,6 +109,38 @@ struct JoinResult {
     bool disableJoin = false;                   // disable the Join button
 };
 
+// join: rebuilds the file a split cut into the set whose first piece is
+// request.firstPiecePath, in that piece's directory. A short driver of the
+// stages in stages.h: validate (checkSet), rebuild, delete, copy to target.
+//
+// The piece is identified by its full path alone: its directory and name are
+// taken from firstPiecePath. The working directory is never changed.
+//
+// A path whose last character is not "0" gets "You have to select an *.000
+// file." (title "Dorvik") before anything else, busy is not touched. Then,
+// before anything is written, the whole set is validated (checkSet) and each
+// fault refused with a message naming the file. result.count and
+// result.suffix are set once the trailer is read.
+//
+// The rebuilt file (base name + suffix, in the pieces' directory) is written
+// under a temporary name, its length checked against N * P + E, and put in
+// place; so a rebuilt name equal to a piece name replaces that piece only
+// after every piece has been read. A failure on the way removes the
+// temporary file and leaves the pieces untouched (Failed); a stop request
+// likewise, Cancelled without a message.
+//
+// With deletePieces the rebuilt file and its directory entry are flushed to
+// the device first (a failing flush fails the join, and no piece is
+// deleted); then the pieces are deleted (never the rebuilt file; a piece
+// that cannot be deleted stays, silently), and a stop is no longer honoured.
+// Without deletePieces nothing is flushed: the pieces remain. When the target
+// directory is not the pieces' directory (by file identity), the rebuilt file
+// is copied there; a failed copy is reported (Failed, with clearFields and
+// disableJoin set, since the rebuilt file exists and the pieces may be gone);
+// a stop removes the half copy and ends Cancelled (the rebuilt file stays
+// beside the pieces). Otherwise busy(false) and "<rebuilt path>\n is
+// successfully joined!" (title "Dorvik "), Done, with clearFields and
+// disableJoin set.
 JoinResult join(const JoinRequest &request, platform::Prompter &prompter);
 
 // A piece set as the join finds it before it writes anything.

@@ -74,7 +74,7 @@ void Form3::Command3_Click() {
     // refuses) are passed over without a message; the chosen path already
     // names the directory.
     if (!Text1->text().isEmpty())
-        platform::makeDirectory(pathWithName().toStdString());
+        (void)platform::makeDirectory(pathWithName().toStdString()); // passed over, as said
     Command3->setEnabled(false);
 }
 

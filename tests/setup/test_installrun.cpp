@@ -1,7 +1,9 @@
 #include "platform/drives.h"
+#include "platform/faults.h"
 #include "setup/installrun.h"
 #include "tests/setup/desktop_entry_reader.h"
 #include "tests/setup/setup_test_support.h"
+#include "tests/support/child.h"
 #include "tests/support/recording_prompter.h"
 
 #include <gtest/gtest.h>
@@ -235,6 +237,60 @@ TEST_F(InstallRunTest, UnreadableStartDirectoryCopiesNothingFromTheRoot) {
     EXPECT_NE(text.find("Dorvik._xe: the installer's directory cannot be read"), std::string::npos)
         << text;
     EXPECT_TRUE(fs::is_empty(view.target));
+}
+
+// A CD or a mounted image: every file read-only, the directory too. An
+// ordinary user installs from it.
+TEST_F(InstallRunTest, AReadOnlyMediumInstallsForAnOrdinaryUser) {
+    for (const auto &e : fs::directory_iterator(medium))
+        fs::permissions(e.path(), fs::perms(0444));
+    fs::permissions(medium, fs::perms(0555));
+    fs::create_directories(root / "data");
+    for (const std::string &d : {home, root / "data"})
+        dorvik::testing::handToNobody(root.path(), d);
+    const int code = dorvik::testing::runAsNobody([&] {
+        const InstallOutcome out = run();
+        for (const platform::Status &s : out.copyStatuses)
+            if (!s.ok())
+                return 1;
+        return out.installed && prompter.messages.back().text == "Dorvik is successfully installed!"
+                   ? 0
+                   : 2;
+    });
+    if (code == dorvik::testing::kCannotDrop)
+        GTEST_SKIP() << "cannot drop to uid 65534 here";
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readText(view.target + "/order.txt"), "how to order");
+    struct stat st {};
+    ASSERT_EQ(::stat((view.target + "/Dorvik.exe").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0555u) << "the installed program runs";
+    ASSERT_EQ(::stat((view.target + "/order.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    EXPECT_EQ(readText(home + "/.local/lib/Msvbvm50.dll"), "runtime library");
+    fs::permissions(medium, fs::perms(0755));
+}
+
+TEST_F(InstallRunTest, WhatWasInstalledIsFlushedBeforeTheSuccessMessage) {
+    std::vector<std::string> events;
+    platform::faults::ScopedHook hook([&](platform::faults::Call call, const std::string &path) {
+        if (call == platform::faults::Call::Fsync)
+            events.push_back("fsync " + path);
+        return 0;
+    });
+    prompter.onMessage = [&](const platform::Message &m) { events.push_back(m.text); };
+    prompter.answers = {Answer::No};
+    ASSERT_TRUE(run().installed);
+    const auto at = [&](const std::string &event) {
+        return std::find(events.begin(), events.end(), event) - events.begin();
+    };
+    const auto success = at("Dorvik is successfully installed!");
+    ASSERT_LT(success, static_cast<std::ptrdiff_t>(events.size()));
+    for (const std::string &file :
+         {home + "/.local/lib/Msvbvm50.dll", view.target + "/Dorvik.exe",
+          view.target + "/order.txt", view.target + "/dorvik.txt", view.target}) {
+        SCOPED_TRACE(file);
+        EXPECT_LT(at("fsync " + file), success);
+    }
 }
 
 TEST(InstallPaths, SourceDirectoryAtAVolumeRootGetsOneSeparator) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/fs.h"
+#include "platform/process.h"
 #include "splitter/engine/operations.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_dir.h"
@@ -56,12 +57,13 @@ inline engine::JoinRequest joinRequest(const std::string &first, const std::stri
 }
 
 // Runs `body` in a child process in which no file may grow beyond `limit`
-// bytes (writes beyond fail with EFBIG); returns the child's exit code, or
-// -1 when it did not exit normally.
+// bytes, with the programs' own signal setup (so writes beyond fail with
+// EFBIG only because the programs ignore SIGXFSZ); returns the child's exit
+// code, or -1 when it did not exit normally.
 inline int runWithFileSizeLimit(rlim_t limit, const std::function<int()> &body) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
+        platform::ignoreFileSizeSignal();
         const rlimit r{limit, limit};
         if (::setrlimit(RLIMIT_FSIZE, &r) != 0)
             ::_exit(100);

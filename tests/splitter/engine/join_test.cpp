@@ -8,7 +8,7 @@ namespace {
 
 // A set of `name` (L bytes) cut into N pieces in dir/set; returns the data.
 std::string makeSet(const TempDir &dir, const std::string &name, std::int64_t L, int N) {
-    platform::makeDirectory(dir / "src");
+    EXPECT_TRUE(platform::makeDirectory(dir / "src"));
     const std::string data = patternBytes(static_cast<std::size_t>(L), 7);
     writeFile(dir / ("src/" + name), data);
     EventLog log;
@@ -55,7 +55,8 @@ TEST(JoinChecks, DamagedSetsAreRefusedNamingTheFileAtFault) {
          "junk.000: not the first piece of a split file; it does not end in a piece count and "
          "name.\n" +
              untouched},
-        {"a piece missing", [](const std::string &s) { platform::removeFile(s + "/report.001"); },
+        {"a piece missing",
+         [](const std::string &s) { EXPECT_TRUE(platform::removeFile(s + "/report.001")); },
          "report.000", "report.001: No such file or directory\n" + incomplete},
         {"a piece too short",
          [](const std::string &s) { ::truncate((s + "/report.001").c_str(), 66665); }, "report.000",

@@ -346,9 +346,10 @@ TEST(SplitFloppy, OnePromptAndOnePiecePerDisk) {
     std::vector<std::set<std::string>> disks; // the disk's contents at each prompt
     log.onMessage = [&](const platform::Message &m) {
         disks.push_back(listDirectory(dir / "floppy"));
-        if (m.text.rfind("Insert disk #", 0) == 0) // a fresh disk
+        if (m.text.rfind("Insert disk #", 0) == 0) { // a fresh disk
             for (const auto &n : disks.back())
-                platform::removeFile(dir / ("floppy/" + n));
+                EXPECT_TRUE(platform::removeFile(dir / ("floppy/" + n)));
+        }
     };
     EXPECT_EQ(engine::split(request, log).outcome, Outcome::Done);
     EXPECT_EQ(log.messages,
@@ -370,8 +371,9 @@ TEST(SplitFloppy, AFailedCopyIsReportedAndCanBeRetriedOrSkipped) {
     // Disk 1: no disk; one is inserted and Retry copies. Disk 2: the disk is
     // taken out again and the piece skipped with Cancel. Disk 3: back in.
     log.onMessage = [&](const platform::Message &m) {
-        if (m.buttons == Buttons::RetryCancel && log.messages.size() == 2)
-            platform::makeDirectory(dir / "floppy");
+        if (m.buttons == Buttons::RetryCancel && log.messages.size() == 2) {
+            EXPECT_TRUE(platform::makeDirectory(dir / "floppy"));
+        }
         if (m.text == "Insert disk #2")
             ::rename((dir / "floppy").c_str(), (dir / "gone").c_str());
         if (m.text == "Insert disk #3")

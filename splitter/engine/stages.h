@@ -1,0 +1,127 @@
+// The stages that split and join are made of, in the order the two drivers
+// (split and join in operations.h) run them. Each stage either lets its
+// operation go on or ends it with a Stop; a stage never shows the failure
+// message itself (the driver does, in the order the operation's messages
+// keep), except where its contract says so.
+#pragma once
+
+#include "platform/fs.h"
+#include "platform/prompter.h"
+#include "splitter/engine/format.h"
+#include "splitter/engine/monitor.h"
+#include "splitter/engine/operations.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorvik::engine::stages {
+
+// How a stage ended its operation.
+struct Stop {
+    Outcome outcome = Outcome::Failed;
+    // "name: reason" and what became of the files, for the failure message;
+    // both empty when nothing is to be shown (a Cancel, or a stage that told
+    // the user itself).
+    std::string reason;
+    std::string consequence;
+};
+
+// ---- split -----------------------------------------------------------------------
+
+// What a split has settled once its checks passed.
+struct SplitPlan {
+    std::string source;             // the source's full path
+    platform::File in;              // the source, open for reading
+    Layout layout;                  // L, N, B, b, P, R
+    std::string baseName;           // the source name less its last three characters
+    std::string trailerBytes;       // what follows the first piece's data
+    std::string target;             // the directory field's text
+    std::string shortTarget;        // the same, as it is shown afterwards
+    std::vector<std::string> names; // names of pieces 0 to N - 1 (no directory)
+};
+
+// Check: everything a split can know before it writes, in this order: a
+// missing or unreadable source, or one that is no regular file (Failed; the
+// source is opened without waiting, so a named pipe cannot hold the run up),
+// a count outside 2 to 99 (Refused), pieces under 30000 bytes (the message
+// "The splitted file can´t be less then 30 Kb.", title "dorvik", shown here
+// while busy; Refused), a name of fewer than three characters or a suffix
+// outside Latin-1 (Refused), a piece that would replace the source or a
+// directory in a piece's place (Refused), then the floppy-size warning above
+// an average of 1400000 bytes (shown here; Cancel gives Cancelled with
+// nothing to show). Sets result.suffix as soon as the source path is known.
+// Writes nothing.
+std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &prompter,
+                               SplitResult &result, SplitPlan &plan);
+
+// Lay out: makes the target directory (one level; an existing one is no
+// failure) and opens it; every later stage writes, renames and removes
+// through this handle only. Sets result.targetDirectory. Failed when the
+// target is no directory afterwards; nothing was written.
+std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, SplitResult &result);
+
+// Write: writes every piece, the first with its trailer, as a NewFile in
+// `target` (each locked against removeLeftovers while it is written; the
+// leftovers of killed runs under the pieces' names are removed first).
+// Progress goes to `monitor` (activity Splitting); a stop request ends the
+// stage Cancelled. On a failure or a stop every temporary is gone and no
+// file of the pieces' names was touched. The pieces are not flushed: until
+// they are put in place they are nobody's data, and afterwards the source
+// still exists.
+std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &target,
+                                platform::CopyMethod method, Monitor *monitor,
+                                std::vector<platform::NewFile> &pieces);
+
+// Put in place: gives the written pieces their names as one set
+// (platform::putInPlaceTogether): the older first piece goes first and the
+// new first piece comes last, so a crash half-way leaves the older set, the
+// new set or a set that a join refuses; a failing rename puts every older
+// file back as it was. Failed with the reason; the temporaries are gone.
+std::optional<Stop> putPiecesInPlace(std::vector<platform::NewFile> &pieces);
+
+// Copy to disks: for disk i = 1 to N, the prompt "Insert disk #i" (title
+// "Dorvik"), then piece i - 1 copied onto the disk directory under its own
+// name and flushed there (the file and the directory) before the next
+// prompt, so the disk can be taken out when asked for the next. A failed
+// copy or flush is reported with the piece and the reason (Retry/Cancel):
+// Retry copies again, Cancel skips the piece. A stop request (activity
+// CopyingToDisk) removes the disk's half copy and ends the loop: false.
+// The set in the target directory stays in every case.
+bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
+                 const platform::Directory &target, platform::Prompter &prompter);
+
+// ---- join ------------------------------------------------------------------------
+
+// Validate: checkSet (operations.h).
+
+// Rebuild: writes the file of `set` as a NewFile in the pieces' directory
+// `dir`, checks its length against N * P + E and puts it in place, replacing
+// a file of that name only once every piece has been read. With
+// Flush::Durable the file and its directory entry are on the device before
+// this returns (the join asks for it when pieces are to be deleted next). A
+// failure (Failed) or a stop request (Cancelled, activity Joining) removes
+// the temporary and leaves the pieces and an older file of the rebuilt name
+// untouched.
+std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
+                            platform::Flush flush, platform::CopyMethod method, Monitor *monitor);
+
+// Delete: removes pieces 0 to N - 1 from `dir`, never the rebuilt file (a
+// rebuilt name equal to a piece name keeps that name). A piece that cannot be
+// removed stays, silently. Cannot be stopped (activity DeletingPieces, not
+// cancellable). Call only after a durable rebuild.
+void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *monitor);
+
+// Copy to target: makes `target` (one level) and copies the rebuilt file
+// into it under its own name (`shortTarget` + name), activity
+// CopyingToTarget. The copy is not flushed: the rebuilt file beside the
+// pieces is the join's result and stays in every case. A stop request
+// removes the half copy and returns Status::cancelled(); an older file of
+// the rebuilt name beside the pieces that the rebuild replaced is not
+// brought back (the rebuilt file is complete and checked, and the user
+// stopped only the copy).
+platform::Status copyToTarget(const PieceSet &set, const std::string &target,
+                              const std::string &shortTarget, platform::CopyMethod method,
+                              Monitor *monitor);
+
+} // namespace dorvik::engine::stages

@@ -1,0 +1,107 @@
+// Running a test case in a child process: as an ordinary user (the suite
+// runs as root in CI, where permission checks would not bite), or to watch
+// it be killed.
+#pragma once
+
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace dorvik::testing {
+
+// The unprivileged user the permission cases run as.
+constexpr uid_t kNobody = 65534;
+// Exit code of a child that could not become kNobody.
+constexpr int kCannotDrop = 77;
+
+// How a child ended: its exit code, or the signal that ended it.
+struct ChildEnd {
+    int code = -1;  // exit code; -1 when it did not exit normally
+    int signal = 0; // the signal that ended it, or 0
+};
+
+// Runs `body` in a forked child; `body`'s return value is the exit code.
+inline ChildEnd runInChild(const std::function<int()> &body) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    int status = 0;
+    ChildEnd end;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return end;
+    if (WIFEXITED(status))
+        end.code = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        end.signal = WTERMSIG(status);
+    return end;
+}
+
+// Runs `body` in a child that has dropped to kNobody (when running as root;
+// an ordinary user runs it as itself). kCannotDrop when the drop failed.
+inline int runAsNobody(const std::function<int()> &body) {
+    return runInChild([&] {
+               if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
+                                       ::setuid(kNobody) != 0))
+                   return kCannotDrop;
+               return body();
+           })
+        .code;
+}
+
+// Gives `path` to kNobody (when running as root) so that the child can
+// write there; opens `parent` (a test's own directory) for it to pass.
+inline void handToNobody(const std::string &parent, const std::string &path) {
+    if (::getuid() != 0)
+        return;
+    (void)::chmod(parent.c_str(), 0755); // a test directory of our own
+    (void)::chown(path.c_str(), kNobody, kNobody);
+}
+
+// Another process holding the lock on the file `path` (as a running split
+// or join holds its temporary) until release() or the end of the object.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string &path) {
+        if (::pipe(ready_) != 0 || ::pipe(release_) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int fd = ::open(path.c_str(), O_RDWR);
+            char c = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+            (void)!::write(ready_[1], &c, 1); // the parent reads it
+            (void)!::read(release_[0], &c, 1);
+            ::_exit(0);
+        }
+        char c = 'n';
+        held_ = pid_ > 0 && ::read(ready_[0], &c, 1) == 1 && c == 'y';
+    }
+    ~LockHolder() {
+        release();
+        for (int fd : {ready_[0], ready_[1], release_[0], release_[1]})
+            ::close(fd);
+    }
+    LockHolder(const LockHolder &) = delete;
+    LockHolder &operator=(const LockHolder &) = delete;
+    // True once the other process holds the lock.
+    bool held() const { return held_; }
+    // Ends the other process, and with it the lock.
+    void release() {
+        if (pid_ > 0) {
+            (void)!::write(release_[1], "x", 1); // the child is waiting for it
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+
+private:
+    int ready_[2] = {-1, -1}, release_[2] = {-1, -1};
+    pid_t pid_ = -1;
+    bool held_ = false;
+};
+
+} // namespace dorvik::testing
