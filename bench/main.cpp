@@ -7,12 +7,12 @@
 //
 // Makes a file of BYTES bytes (default 1 GiB) of non-repeating data in DIR
 // (default: a new directory under /var/tmp) and runs K rounds (default 7). A
-// round runs every step once, in an order shuffled anew each round, so no
-// step always follows the same one. Before its timed part every step deletes
-// the output it made in the previous round, then the whole system is synced
-// (and with --cold the page cache dropped), so each step starts from the same
-// state: its input on disk (and, warm, in the page cache), the memory of a
-// large deletion at hand, nothing dirty.
+// round runs every step once; the orders come from a balanced Latin square,
+// so over the rounds every step runs in every place and after every other
+// step equally often (--seed shuffles which step is which). Before its timed part every step
+// deletes the output it made in the previous round, then the whole system is synced (and with
+// --cold the page cache dropped), so each step starts from the same state: its input on disk (and,
+// warm, in the page cache), the memory of a large deletion at hand, nothing dirty.
 //
 // The steps (KIND in brackets; the last five for each piece count N):
 //   copy (in-process)   [copy]    the platform layer's whole-file copy
@@ -244,6 +244,22 @@ struct Step {
     std::vector<double> times;            // seconds, one per round
 };
 
+// The order of round `round` (from 0) over `n` steps: row round mod n of a
+// balanced Latin square (0, 1, n-1, 2, n-2, ... shifted by the row), and for
+// an odd n in every second run of n rounds that row reversed, so that each
+// step follows each other step equally often.
+std::vector<std::size_t> roundOrder(std::size_t n, int round) {
+    const std::size_t row = static_cast<std::size_t>(round) % n;
+    std::vector<std::size_t> order;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t base = k % 2 ? (k + 1) / 2 : (n - k / 2) % n;
+        order.push_back((base + row) % n);
+    }
+    if (n % 2 && (static_cast<std::size_t>(round) / n) % 2)
+        std::reverse(order.begin(), order.end());
+    return order;
+}
+
 // Splits a comma-separated list of piece counts; empty when one is no number.
 std::vector<int> parseCounts(const std::string &text) {
     std::vector<int> counts;
@@ -468,24 +484,26 @@ int main(int argc, char **argv) {
     if (steps.empty())
         die("no step left to time");
 
-    // Rounds: every step once, in a new order each round.
+    // Rounds: every step once, the orders of a balanced Latin square over
+    // steps shuffled by the seed, so every step runs once in each place and
+    // right after each other step once every steps.size() rounds (twice that
+    // for an odd count).
     std::uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
-    auto next = [&x] {
+    std::vector<std::size_t> label(steps.size());
+    for (std::size_t i = 0; i < label.size(); ++i)
+        label[i] = i;
+    for (std::size_t i = label.size(); i > 1; --i) {
         x ^= x << 13;
         x ^= x >> 7;
         x ^= x << 17;
-        return x;
-    };
-    std::vector<std::size_t> order(steps.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
+        std::swap(label[i - 1], label[x % i]);
+    }
     for (int round = 0; round < runs; ++round) {
-        for (std::size_t i = order.size(); i > 1; --i)
-            std::swap(order[i - 1], order[next() % i]);
+        const std::vector<std::size_t> order = roundOrder(steps.size(), round);
         if (verbose)
             std::printf("round %d:", round + 1);
         for (std::size_t i : order) {
-            Step &s = steps[i];
+            Step &s = steps[label[i]];
             if (s.prepare)
                 s.prepare();
             for (const std::string &path : s.outputs)
