@@ -6,13 +6,14 @@
 //                [--verbose]
 //
 // Makes a file of BYTES bytes (default 1 GiB) of non-repeating data in DIR
-// (default: a new directory under /var/tmp) and runs K rounds (default 7). A
-// round runs every step once; the orders come from a balanced Latin square,
-// so over the rounds every step runs in every place and after every other
-// step equally often (--seed shuffles which step is which). Before its timed part every step
-// deletes the output it made in the previous round, then the whole system is synced (and with
-// --cold the page cache dropped), so each step starts from the same state: its input on disk (and,
-// warm, in the page cache), the memory of a large deletion at hand, nothing dirty.
+// (default: a new directory under /var/tmp) and runs K rounds (default 7).
+// A round runs every step once; the orders come from a balanced Latin
+// square, so over the rounds every step runs in every place and after every
+// other step equally often (--seed shuffles which step is which). Before its
+// timed part every step deletes the output it made in the previous round,
+// then the whole system is synced (and with --cold the page cache dropped),
+// so each step starts from the same state: its input on disk (and, warm, in
+// the page cache), the memory of a large deletion at hand, nothing dirty.
 //
 // The steps (KIND in brackets; the last five for each piece count N):
 //   copy (in-process)   [copy]    the platform layer's whole-file copy
