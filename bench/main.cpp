@@ -552,8 +552,8 @@ int main(int argc, char **argv) {
         if (s.name == "copy (in-process)")
             copyStep = &s;
     }
-    // "a / b" of one step against a reference, round by round: the step's
-    // speed as a multiple of the reference's.
+    // The reference's time over the step's, round by round (the step's speed
+    // as a multiple of the reference's): median, min and max as text.
     auto ratios = [](const Step &s, const Step *ref) {
         if (!ref)
             return std::string("      -      -      -");
