@@ -187,9 +187,9 @@ void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *
 }
 
 Status copyToTarget(const PieceSet &set, const std::string &target, const std::string &shortTarget,
-                    platform::CopyMethod method, Monitor *monitor) {
+                    platform::CopyMethod method, Monitor *monitor, bool stoppable) {
     detail::ProgressReporter copying(monitor, Activity::CopyingToTarget, set.count,
-                                     set.rebuiltLength);
+                                     set.rebuiltLength, stoppable);
     if (Status s = platform::makeDirectory(target); !s)
         return s;
     const std::string &rebuilt = set.rebuiltPath;
@@ -255,7 +255,8 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         const std::string shortTarget = platform::shortenRootForTarget(target);
         result.targetDirectory = shortTarget;
         if (Status s =
-                stages::copyToTarget(set, target, shortTarget, request.copyMethod, request.monitor);
+                stages::copyToTarget(set, target, shortTarget, request.copyMethod, request.monitor,
+                                     !request.deletePieces);
             !s) {
             if (s.isCancelled()) {
                 // The rebuilt file stays beside the pieces; only the half copy went.

@@ -38,12 +38,15 @@ private:
 // and its stop request back to the copy.
 class ProgressReporter : public platform::CopyObserver {
 public:
-    ProgressReporter(Monitor *monitor, Activity activity, int pieces, std::int64_t total)
+    // `stoppable` false: the activity runs to its end whatever the caller
+    // asks (deleting pieces always does).
+    ProgressReporter(Monitor *monitor, Activity activity, int pieces, std::int64_t total,
+                     bool stoppable = true)
         : monitor_(monitor) {
         state_.activity = activity;
         state_.pieces = pieces;
         state_.total = total;
-        state_.cancellable = activity != Activity::DeletingPieces;
+        state_.cancellable = stoppable && activity != Activity::DeletingPieces;
         tell();
     }
     // Piece (or disk) `piece` (1 to pieces) begins.

@@ -119,9 +119,10 @@ void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *
 // removes the half copy and returns Status::cancelled(); an older file of
 // the rebuilt name beside the pieces that the rebuild replaced is not
 // brought back (the rebuilt file is complete and checked, and the user
-// stopped only the copy).
+// stopped only the copy). With `stoppable` false (the pieces are gone, so the
+// join can no longer leave everything as it was) the copy runs to its end.
 platform::Status copyToTarget(const PieceSet &set, const std::string &target,
                               const std::string &shortTarget, platform::CopyMethod method,
-                              Monitor *monitor);
+                              Monitor *monitor, bool stoppable);
 
 } // namespace dorvik::engine::stages
