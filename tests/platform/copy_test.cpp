@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -31,12 +32,7 @@ public:
         rounds.push_back(bytes);
         return !onRound || onRound(static_cast<int>(rounds.size()));
     }
-    std::int64_t sum() const {
-        std::int64_t s = 0;
-        for (std::int64_t r : rounds)
-            s += r;
-        return s;
-    }
+    std::int64_t sum() const { return std::accumulate(rounds.begin(), rounds.end(), 0LL); }
 };
 
 int openDescriptors() {
@@ -50,17 +46,8 @@ int openDescriptors() {
 }
 
 std::string name(const ::testing::TestParamInfo<CopyMethod> &info) {
-    switch (info.param) {
-    case CopyMethod::Auto:
-        return "Auto";
-    case CopyMethod::Buffered:
-        return "Buffered";
-    case CopyMethod::Splice:
-        return "Splice";
-    case CopyMethod::Kernel:
-        return "Kernel";
-    }
-    return "Unknown";
+    const char *names[] = {"Auto", "Buffered", "Splice", "Kernel"};
+    return names[static_cast<int>(info.param)];
 }
 
 class Copy : public ::testing::TestWithParam<CopyMethod> {
