@@ -1,6 +1,6 @@
-// Moving bytes between two open files: the kernel's copy where it works, a
-// block buffer in the process otherwise, every round reported to an observer
-// that may stop the copy.
+// Moving bytes between two open files: through the process's own pipe with
+// splice() where it works, else the kernel's copy, else a block buffer in the
+// process; every round reported to an observer that may stop the copy.
 #pragma once
 
 #include "platform/status.h"
@@ -13,39 +13,55 @@ namespace dorvik::platform {
 
 class File;
 
-// How data moves between two files.
+// How data moves between two files. Whatever the method, the bytes written
+// are the same; the methods differ in speed and in where they work.
 enum class CopyMethod {
-    Auto,     // the kernel's copy where it works, else the block buffer
+    Auto,     // splice where it works, else the kernel's copy, else the block buffer
     Buffered, // always through one buffer in the process, block by block
+    Splice,   // splice through the process's pipe; the block buffer where refused
+    Kernel,   // the kernel's copy (copy_file_range); the block buffer where refused
 };
 
 // Hears how far a copy has come, between its rounds, on the copying thread.
 class CopyObserver {
 public:
     virtual ~CopyObserver() = default;
-    // `bytes` more bytes have reached the file being written since the last
-    // call. Returning false stops the copy: it then returns
-    // Status::cancelled() and leaves the file being written as it is (the
-    // caller removes it).
+    // `bytes` more bytes of the range are done since the last call (written,
+    // or left a hole in a new file). Returning false stops the copy: it then
+    // returns Status::cancelled() and leaves the file being written as it is
+    // (the caller removes it).
     virtual bool copied(std::int64_t bytes) = 0;
 };
 
-// Copies `length` bytes from `in` at `inOffset` to `out` at `outOffset`.
-// With CopyMethod::Auto the kernel copies the range (copy_file_range) and the
-// block buffer takes over where the kernel refuses (EXDEV, EOPNOTSUPP,
-// ENOSYS, EINVAL, a short count); with Buffered the data goes through one
-// buffer of `blockSize` bytes, one block per read and write. Short counts
-// and EINTR are retried. Errors name the file that failed.
+// The most bytes one round of a copy moves: the observer hears of a copy at
+// least this often, and a stop is noticed within one round.
+constexpr std::int64_t kCopyRoundBytes = 1 << 20;
+// Every round but a range's first starts at a multiple of this in the file
+// being written, so that the written file is cached in whole aligned pieces
+// (as a plain whole-file copy leaves it) wherever the range starts.
+constexpr std::int64_t kCopyAlignment = 64 << 10;
+
+// Copies `length` bytes from `in` at `inOffset` to `out` at `outOffset`, in
+// rounds of at most kCopyRoundBytes that end on multiples of kCopyAlignment
+// of `out` (the last round ends with the range). The method picks the path
+// (see CopyMethod); a path the kernel refuses for these files (EXDEV,
+// EINVAL, EOPNOTSUPP, ...) hands the rest of the range to the next one.
+// `blockSize` is no longer the buffer's size (rounds are); it is kept for
+// callers that name their unit. Never makes up a byte: a source shorter than
+// the range, or one whose length changes during the copy, fails with
+// "name: ..." and what was written stays for the caller to remove. EINTR and
+// short counts are retried. Errors name the file that failed.
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
                  std::int64_t length, std::size_t blockSize, CopyMethod method = CopyMethod::Auto,
                  CopyObserver *observer = nullptr);
 
-// copyRange into a range of `out` that holds nothing yet (a new file). With
-// CopyMethod::Auto the holes of a sparse source are not copied but stay holes
-// in `out` (whose length is set to reach the end of the range), and each
-// stretch of data moves with one copyRange call, so a file without holes goes
-// in one call. With Buffered it is copyRange. A source shorter than the range
-// is a failure; no zeros are ever made up in place of missing data.
+// copyRange into a range of `out` that holds nothing yet (a new file). Unless
+// the method is Buffered, the holes of a sparse source are not copied but
+// stay holes in `out` (whose length is set to reach the end of the range);
+// the observer hears of a hole as of bytes done. Found with SEEK_DATA and
+// SEEK_HOLE; where the file system cannot tell them, the range is copied
+// whole. A source that ends early or changes length fails as for copyRange:
+// no zeros are ever made up in place of missing data.
 Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
                        std::int64_t length, std::size_t blockSize,
                        CopyMethod method = CopyMethod::Auto, CopyObserver *observer = nullptr);
