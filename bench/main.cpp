@@ -1,7 +1,7 @@
 // dorvik_bench: times split and join against cp and the other ways of moving
 // the same bytes on the same file system.
 //
-//   dorvik_bench [--size BYTES] [--dir DIR] [--runs K] [--method auto|buffered]
+//   dorvik_bench [--size BYTES] [--dir DIR] [--runs K] [--method auto|splice|kernel|buffered]
 //                [--pieces N,N...] [--steps KIND,KIND...] [--cold] [--seed S]
 //                [--verbose]
 //
@@ -53,6 +53,7 @@
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char **environ;
@@ -60,6 +61,28 @@ extern char **environ;
 namespace {
 
 using namespace dorvik;
+
+// The copy paths --method can force, by name.
+constexpr std::pair<const char *, platform::CopyMethod> kMethods[] = {
+    {"auto", platform::CopyMethod::Auto},
+    {"splice", platform::CopyMethod::Splice},
+    {"kernel", platform::CopyMethod::Kernel},
+    {"buffered", platform::CopyMethod::Buffered},
+};
+
+std::optional<platform::CopyMethod> methodNamed(const std::string &name) {
+    for (const auto &[n, m] : kMethods)
+        if (name == n)
+            return m;
+    return std::nullopt;
+}
+
+const char *methodName(platform::CopyMethod method) {
+    for (const auto &[n, m] : kMethods)
+        if (m == method)
+            return n;
+    return "?";
+}
 
 // Answers every question with OK and shows nothing.
 class SilentPrompter : public platform::Prompter {
@@ -276,11 +299,12 @@ std::vector<int> parseCounts(const std::string &text) {
     return counts;
 }
 
-const char kUsage[] = "usage: dorvik_bench [--size BYTES] [--dir DIR] [--runs K] "
-                      "[--method auto|buffered] [--pieces N,N...] [--steps KIND,KIND...] "
-                      "[--cold] [--seed S] [--verbose]\n"
-                      "  KIND: copy cp cprw split join joindel csplit cat "
-                      "(default: all but cprw)";
+const char kUsage[] =
+    "usage: dorvik_bench [--size BYTES] [--dir DIR] [--runs K] "
+    "[--method auto|splice|kernel|buffered] [--pieces N,N...] [--steps KIND,KIND...] "
+    "[--cold] [--seed S] [--verbose]\n"
+    "  KIND: copy cp cprw split join joindel csplit cat "
+    "(default: all but cprw)";
 
 } // namespace
 
@@ -308,8 +332,8 @@ int main(int argc, char **argv) {
             dir = value;
         else if (arg == "--runs")
             runs = std::atoi(value.c_str());
-        else if (arg == "--method" && (value == "auto" || value == "buffered"))
-            method = value == "auto" ? platform::CopyMethod::Auto : platform::CopyMethod::Buffered;
+        else if (arg == "--method" && methodNamed(value))
+            method = *methodNamed(value);
         else if (arg == "--pieces")
             counts = parseCounts(value);
         else if (arg == "--seed")
@@ -567,7 +591,7 @@ int main(int argc, char **argv) {
     };
     std::printf("\n%lld bytes, %d round%s, %s page cache, engine path %s\n",
                 static_cast<long long>(size), runs, runs == 1 ? "" : "s", cold ? "cold" : "warm",
-                method == platform::CopyMethod::Auto ? "auto" : "buffered");
+                methodName(method));
     std::printf("%-20s %8s %8s  %-20s  %-20s\n", "", "median", "", "x cp, per round",
                 "x copy, per round");
     std::printf("%-20s %8s %8s  %6s %6s %6s  %6s %6s %6s\n", "step", "s", "MB/s", "median", "min",

@@ -31,8 +31,10 @@ struct SplitRequest {
     int pieces = 2;              // piece count, 2 to 99
     bool copyToFloppy = false;   // the floppy option
     std::string floppyDirectory; // where the disks are mounted ("" = platform's)
-    // Auto: the kernel copies each piece in one go where it can (holes of a
-    // sparse source stay holes); Buffered: always b bytes at a time.
+    // Auto: splice through the program's own pipe in rounds aligned to the
+    // file being written, the kernel's copy and then the block buffer where
+    // that is refused (holes of a sparse source stay holes); Buffered: the
+    // block buffer in the same rounds; Splice and Kernel force one path.
     platform::CopyMethod copyMethod = platform::CopyMethod::Auto;
     std::function<void(bool)> busy; // hourglass on (true) / off (false)
     Monitor *monitor = nullptr;     // progress and stop requests; none when null
