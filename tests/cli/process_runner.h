@@ -3,6 +3,8 @@
 // when it outlives a time limit.
 #pragma once
 
+#include "tests/support/child.h"
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -10,7 +12,6 @@
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -114,12 +115,9 @@ inline CliRun runCli(const std::vector<std::string> &args, const CliOptions &o =
     for (const pollfd &p : fds)
         if (p.fd >= 0)
             ::close(p.fd);
-    int wstatus = 0;
-    ::waitpid(pid, &wstatus, 0);
-    if (WIFEXITED(wstatus))
-        r.status = WEXITSTATUS(wstatus);
-    else if (WIFSIGNALED(wstatus))
-        r.signal = WTERMSIG(wstatus);
+    const ChildEnd end = waitForChild(pid);
+    r.status = end.code;
+    r.signal = end.signal;
     return r;
 }
 

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -55,6 +56,15 @@ inline std::set<std::string> listDirectory(const std::string &dir) {
         ::closedir(d);
     }
     return names;
+}
+
+// Every file of a directory (hidden ones included) with its bytes.
+using Snapshot = std::map<std::string, std::string>;
+inline Snapshot snapshot(const std::string &dir) {
+    Snapshot files;
+    for (const std::string &name : listDirectory(dir))
+        files[name] = readFile(dir + "/" + name);
+    return files;
 }
 
 // Deterministic bytes that differ at every offset of interest.
