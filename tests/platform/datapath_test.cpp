@@ -209,29 +209,4 @@ TEST(PutTogether, AFailureAnywhereLeavesEveryOlderFileAsItWas) {
     }
 }
 
-TEST(PutTogether, TheFirstFileGoesFirstAndComesLast) {
-    TempDir dir;
-    for (int k = 0; k < 3; ++k)
-        writeFile(dir / ("s.00" + std::to_string(k)), "old");
-    Directory d;
-    ASSERT_TRUE(d.open(dir.path()));
-    std::vector<NewFile> files = newSet(d);
-    std::vector<std::string> calls; // the directory's state changes, in order
-    {
-        faults::ScopedHook hook([&](Call call, const std::string &path) {
-            const std::string name = fileNameOf(path);
-            if (call == Call::Rename && name.rfind("s.", 0) == 0)
-                calls.push_back("in place " + name);
-            if (call == Call::Unlink && name.rfind("s.", 0) == 0)
-                calls.push_back("removed " + name);
-            return 0;
-        });
-        ASSERT_TRUE(putInPlaceTogether(files, Flush::None));
-    }
-    EXPECT_EQ(calls, (std::vector<std::string>{"removed s.000", "in place s.002", "in place s.001",
-                                               "in place s.000"}));
-    EXPECT_EQ(listDirectory(dir.path()), (std::set<std::string>{"s.000", "s.001", "s.002"}));
-    EXPECT_EQ(readFile(dir / "s.001"), "new 1");
-}
-
 } // namespace
