@@ -108,9 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{{"split", "a", "--floppy="}, "empty"},
                       Refused{{"split", "a", "--delete"}, "--delete applies to join only"},
                       Refused{{"join", "a.000", "-n", "3"}, "-n applies to split only"},
-                      Refused{{"join", "a.000", "--floppy"}, "--floppy applies to split only"},
                       Refused{{"check", "a.000", "-d", "x"}, "-d does not apply to check"},
-                      Refused{{"check", "a.000", "--yes"}, "--yes does not apply to check"},
                       Refused{{"split", "a", "-x"}, "unknown option '-x'"},
                       Refused{{"split", "a", "--", "--help"}, "one too many"}));
 

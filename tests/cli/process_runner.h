@@ -1,7 +1,9 @@
 // Runs the built dorvik-cli in a child process without a controlling
-// terminal, feeds its stdin, collects its stdout and stderr, and kills it
-// when it outlives a time limit.
+// terminal, its stdin closed or /dev/null, collects its stdout and stderr,
+// and kills it when it outlives a time limit.
 #pragma once
+
+#include "tests/support/child.h"
 
 #include <chrono>
 #include <csignal>
@@ -10,7 +12,6 @@
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -23,11 +24,10 @@ struct CliRun {
     std::string out, err;
 };
 
-enum class Stdin { Closed, DevNull, Text };
+enum class Stdin { Closed, DevNull };
 
 struct CliOptions {
     Stdin stdinMode = Stdin::DevNull;
-    std::string stdinText;                   // with Stdin::Text
     std::vector<std::string> env;            // "NAME=value" added to the environment
     std::function<void()> inChild;           // runs in the child before exec (uid, limits)
     std::function<void(pid_t)> whileRunning; // runs in the parent once the child started
@@ -36,10 +36,8 @@ struct CliOptions {
 
 inline CliRun runCli(const std::vector<std::string> &args, const CliOptions &o = {}) {
     CliRun r;
-    int out[2], err[2], in[2] = {-1, -1};
+    int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        return r;
-    if (o.stdinMode == Stdin::Text && ::pipe2(in, O_CLOEXEC) != 0)
         return r;
     std::vector<std::string> argv{DORVIK_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -58,14 +56,9 @@ inline CliRun runCli(const std::vector<std::string> &args, const CliOptions &o =
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setsid(); // no controlling terminal: /dev/tty cannot be opened
-        if (o.stdinMode == Stdin::Closed) {
-            ::close(0);
-        } else if (o.stdinMode == Stdin::DevNull) {
-            const int fd = ::open("/dev/null", O_RDONLY);
-            ::dup2(fd, 0);
-        } else {
-            ::dup2(in[0], 0);
-        }
+        ::close(0);
+        if (o.stdinMode == Stdin::DevNull)
+            ::open("/dev/null", O_RDONLY); // the lowest free descriptor: 0
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
         if (o.inChild)
@@ -75,11 +68,6 @@ inline CliRun runCli(const std::vector<std::string> &args, const CliOptions &o =
     }
     ::close(out[1]);
     ::close(err[1]);
-    if (in[0] >= 0) {
-        ::close(in[0]);
-        (void)!::write(in[1], o.stdinText.data(), o.stdinText.size());
-        ::close(in[1]);
-    }
     if (o.whileRunning)
         o.whileRunning(pid);
 
@@ -114,12 +102,9 @@ inline CliRun runCli(const std::vector<std::string> &args, const CliOptions &o =
     for (const pollfd &p : fds)
         if (p.fd >= 0)
             ::close(p.fd);
-    int wstatus = 0;
-    ::waitpid(pid, &wstatus, 0);
-    if (WIFEXITED(wstatus))
-        r.status = WEXITSTATUS(wstatus);
-    else if (WIFSIGNALED(wstatus))
-        r.signal = WTERMSIG(wstatus);
+    const ChildEnd end = waitForChild(pid);
+    r.status = end.code;
+    r.signal = end.signal;
     return r;
 }
 

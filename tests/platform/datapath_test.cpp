@@ -1,6 +1,6 @@
 // The platform side of a trustworthy data path: read-only sources, opens
-// that never wait, leftovers of killed runs, a set put in place as a whole,
-// and flushes.
+// that never wait, leftovers of killed runs, a set put in place as a whole
+// (the flushes are watched where the split and the join use them).
 #include "platform/faults.h"
 #include "platform/fs.h"
 
@@ -207,57 +207,6 @@ TEST(PutTogether, AFailureAnywhereLeavesEveryOlderFileAsItWas) {
         EXPECT_EQ(readFile(dir / "s.000"), "old 0");
         EXPECT_EQ(readFile(dir / "s.002"), "old 2");
     }
-}
-
-TEST(PutTogether, TheFirstFileGoesFirstAndComesLast) {
-    TempDir dir;
-    for (int k = 0; k < 3; ++k)
-        writeFile(dir / ("s.00" + std::to_string(k)), "old");
-    Directory d;
-    ASSERT_TRUE(d.open(dir.path()));
-    std::vector<NewFile> files = newSet(d);
-    std::vector<std::string> calls; // the directory's state changes, in order
-    {
-        faults::ScopedHook hook([&](Call call, const std::string &path) {
-            const std::string name = fileNameOf(path);
-            if (call == Call::Rename && name.rfind("s.", 0) == 0)
-                calls.push_back("in place " + name);
-            if (call == Call::Unlink && name.rfind("s.", 0) == 0)
-                calls.push_back("removed " + name);
-            return 0;
-        });
-        ASSERT_TRUE(putInPlaceTogether(files, Flush::None));
-    }
-    EXPECT_EQ(calls, (std::vector<std::string>{"removed s.000", "in place s.002", "in place s.001",
-                                               "in place s.000"}));
-    EXPECT_EQ(listDirectory(dir.path()), (std::set<std::string>{"s.000", "s.001", "s.002"}));
-    EXPECT_EQ(readFile(dir / "s.001"), "new 1");
-}
-
-// ---- flushes ------------------------------------------------------------------------------------
-
-TEST(Flushes, ADurableCopyFlushesFileThenDirectoryAndAFailedFlushFailsIt) {
-    TempDir dir;
-    writeFile(dir / "src", "data");
-    for (Flush flush : {Flush::None, Flush::Durable}) {
-        std::vector<std::string> flushed;
-        faults::ScopedHook hook([&](Call call, const std::string &path) {
-            if (call == Call::Fsync)
-                flushed.push_back(path);
-            return 0;
-        });
-        ASSERT_TRUE(copyFile(dir / "src", dir / "copy", CopyMethod::Auto, nullptr, flush));
-        if (flush == Flush::Durable)
-            EXPECT_EQ(flushed, (std::vector<std::string>{dir / "copy", dir.path()}));
-        else
-            EXPECT_TRUE(flushed.empty());
-    }
-    // A failing flush of the file: the copy fails and leaves nothing.
-    ASSERT_TRUE(removeFile(dir / "copy"));
-    faults::ScopedHook hook(faults::failNth(Call::Fsync, 1, EIO));
-    const Status s = copyFile(dir / "src", dir / "copy", CopyMethod::Auto, nullptr, Flush::Durable);
-    EXPECT_EQ(s.message(), dir / "copy" + ": Input/output error");
-    EXPECT_EQ(listDirectory(dir.path()), std::set<std::string>{"src"});
 }
 
 } // namespace

@@ -25,11 +25,8 @@ struct ChildEnd {
     int signal = 0; // the signal that ended it, or 0
 };
 
-// Runs `body` in a forked child; `body`'s return value is the exit code.
-inline ChildEnd runInChild(const std::function<int()> &body) {
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
+// Waits for child `pid` to end and tells how it ended.
+inline ChildEnd waitForChild(pid_t pid) {
     int status = 0;
     ChildEnd end;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
@@ -39,6 +36,14 @@ inline ChildEnd runInChild(const std::function<int()> &body) {
     if (WIFSIGNALED(status))
         end.signal = WTERMSIG(status);
     return end;
+}
+
+// Runs `body` in a forked child; `body`'s return value is the exit code.
+inline ChildEnd runInChild(const std::function<int()> &body) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    return waitForChild(pid);
 }
 
 // Runs `body` in a child that has dropped to kNobody (when running as root;

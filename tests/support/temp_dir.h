@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -55,6 +56,19 @@ inline std::set<std::string> listDirectory(const std::string &dir) {
         ::closedir(d);
     }
     return names;
+}
+
+// Everything under a directory (hidden entries and subdirectories too) by
+// its path relative to it: a file with its bytes, a directory as "<dir>".
+using Snapshot = std::map<std::string, std::string>;
+inline Snapshot snapshot(const std::string &dir) {
+    namespace fs = std::filesystem;
+    Snapshot entries;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        entries[fs::relative(it->path(), dir).string()] =
+            it->is_directory() ? "<dir>" : readFile(it->path().string());
+    return entries;
 }
 
 // Deterministic bytes that differ at every offset of interest.

@@ -6,6 +6,7 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "splitter/engine/operations.h"
+#include "tests/support/child.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -15,7 +16,6 @@
 #include <ostream>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -61,18 +61,12 @@ inline engine::JoinRequest joinRequest(const std::string &first, const std::stri
 // EFBIG only because the programs ignore SIGXFSZ); returns the child's exit
 // code, or -1 when it did not exit normally.
 inline int runWithFileSizeLimit(rlim_t limit, const std::function<int()> &body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        platform::ignoreFileSizeSignal();
-        const rlimit r{limit, limit};
-        if (::setrlimit(RLIMIT_FSIZE, &r) != 0)
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return runInChild([&] {
+               platform::ignoreFileSizeSignal();
+               const rlimit r{limit, limit};
+               return ::setrlimit(RLIMIT_FSIZE, &r) == 0 ? body() : 100;
+           })
+        .code;
 }
 
 } // namespace dorvik::testing

@@ -12,8 +12,6 @@
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -35,26 +33,6 @@ using testing::writeFile;
 static const bool offscreen = (qputenv("QT_QPA_PLATFORM", "offscreen"), true);
 
 namespace {
-
-// Every file under `dir` (hidden ones too) with its size and a hash of its
-// contents.
-QStringList snapshot(const QString &dir) {
-    QStringList files;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        const bool open = file.open(QIODevice::ReadOnly);
-        QCryptographicHash hash(QCryptographicHash::Sha1);
-        if (open)
-            hash.addData(&file);
-        files << QDir(dir).relativeFilePath(path) + " " + QString::number(file.size()) + " " +
-                     (open ? QString::fromLatin1(hash.result().toHex()) : QString("unreadable"));
-    }
-    files.sort();
-    return files;
-}
 
 // What the user sees of the main window: fields, presentation, buttons.
 QStringList windowState(Form1 *f) {
@@ -332,12 +310,13 @@ void OperationsTest::cancelLeavesEveryFileAndTheWindowAsBefore_data() {
     QTest::addColumn<bool>("joining");
     QTest::addColumn<int>("piece");
     QTest::addColumn<StopBy>("how");
+    // The engine's own test stops both operations at the first, a middle and
+    // the last piece;
+    // here each way to stop, through the worker, at the ends and between.
     QTest::newRow("split, first piece, Cancel") << false << 1 << StopBy::CancelButton;
-    QTest::newRow("split, middle piece, Escape") << false << 3 << StopBy::Escape;
+    QTest::newRow("join, middle piece, Escape") << true << 3 << StopBy::Escape;
     QTest::newRow("split, last piece, close box") << false << 5 << StopBy::CloseBox;
-    QTest::newRow("join, first piece, close box") << true << 1 << StopBy::CloseBox;
-    QTest::newRow("join, middle piece, Cancel") << true << 3 << StopBy::CancelButton;
-    QTest::newRow("join, last piece, Escape") << true << 5 << StopBy::Escape;
+    QTest::newRow("join, last piece, Cancel") << true << 5 << StopBy::CancelButton;
 }
 
 void OperationsTest::cancelLeavesEveryFileAndTheWindowAsBefore() {
@@ -348,7 +327,7 @@ void OperationsTest::cancelLeavesEveryFileAndTheWindowAsBefore() {
         prepareJoin();
     else
         prepareSplit();
-    const QStringList files = snapshot(root_);
+    const testing::Snapshot files = testing::snapshot(dir_->path());
     const QStringList window = windowState(form_.get());
     QPushButton *button = joining ? form_->Command4 : form_->Command3;
 
@@ -366,7 +345,7 @@ void OperationsTest::cancelLeavesEveryFileAndTheWindowAsBefore() {
                  });
     QCOMPARE(stoppedAt, wanted);
     QCOMPARE(prompter_->messages.size(), std::size_t(0));
-    QCOMPARE(snapshot(root_), files);
+    QVERIFY(testing::snapshot(dir_->path()) == files);
     QCOMPARE(windowState(form_.get()), window);
     QCOMPARE(form_->cursor().shape(), Qt::ArrowCursor);
 
@@ -427,7 +406,7 @@ void OperationsTest::windowRepaintsButTakesNoInputWhileItWorks() {
 
 void OperationsTest::closingTheMainWindowStopsTheRunThenEnds() {
     prepareSplit();
-    const QStringList files = snapshot(root_);
+    const testing::Snapshot files = testing::snapshot(dir_->path());
     platform::setCopyRoundDelay(std::chrono::milliseconds(200));
     QTimer guard; // ends a program that failed to end
     guard.setSingleShot(true);
@@ -447,7 +426,7 @@ void OperationsTest::closingTheMainWindowStopsTheRunThenEnds() {
     QVERIFY(closed);
     QVERIFY(!form_->isVisible());
     QCOMPARE(prompter_->messages.size(), std::size_t(0));
-    QCOMPARE(snapshot(root_), files);
+    QVERIFY(testing::snapshot(dir_->path()) == files);
 }
 
 void OperationsTest::dialogWithoutCancelIgnoresEscapeAndCloseBox() {
