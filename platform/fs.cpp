@@ -12,6 +12,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace dorvik::platform {
@@ -243,25 +244,27 @@ Status underFinalName(const Status &status, const std::string &temporary,
 
 // ---- byte access ---------------------------------------------------------------
 
-File::~File() {
+namespace detail {
+
+Descriptor::~Descriptor() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-File::File(File &&other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
-    other.fd_ = -1;
-}
+Descriptor::Descriptor(Descriptor &&other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
 
-File &File::operator=(File &&other) noexcept {
+Descriptor &Descriptor::operator=(Descriptor &&other) noexcept {
     if (this != &other) {
         if (fd_ >= 0)
             ::close(fd_);
-        fd_ = other.fd_;
+        fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
-        other.fd_ = -1;
     }
     return *this;
 }
+
+} // namespace detail
 
 Status File::open(const std::string &path, Mode mode) {
     if (fd_ >= 0)
@@ -374,26 +377,6 @@ Status File::writeAt(std::int64_t offset, const void *buffer, std::size_t size) 
 }
 
 // ---- writing a file in place ------------------------------------------------------
-
-Directory::~Directory() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-Directory::Directory(Directory &&other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
-    other.fd_ = -1;
-}
-
-Directory &Directory::operator=(Directory &&other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = other.fd_;
-        path_ = std::move(other.path_);
-        other.fd_ = -1;
-    }
-    return *this;
-}
 
 Status Directory::open(const std::string &path) {
     if (fd_ >= 0)

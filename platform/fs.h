@@ -81,7 +81,26 @@ Status underFinalName(const Status &status, const std::string &temporary,
 
 class NewFile;
 
-class File {
+namespace detail {
+
+// A descriptor the object owns, with the path it was opened by: closed when
+// the object goes, handed on when it is moved.
+class Descriptor {
+protected:
+    Descriptor() = default;
+    ~Descriptor();
+    Descriptor(Descriptor &&other) noexcept;
+    Descriptor &operator=(Descriptor &&other) noexcept;
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+} // namespace detail
+
+class File : private detail::Descriptor {
 public:
     enum class Mode {
         Read,   // existing file, read only
@@ -90,11 +109,6 @@ public:
     };
 
     File() = default;
-    ~File();
-    File(File &&other) noexcept;
-    File &operator=(File &&other) noexcept;
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
 
     // Never waits: the file is opened without blocking (a named pipe or a
     // device does not hold the caller up), and anything but a regular file is
@@ -115,8 +129,6 @@ public:
 
 private:
     friend class NewFile;
-    int fd_ = -1;
-    std::string path_;
 };
 
 // ---- writing a file in place ------------------------------------------------------
@@ -131,14 +143,9 @@ enum class Flush {
 // An open directory. What a run writes, renames and removes goes through the
 // handle, so it stays in the directory the run opened even when that
 // directory is renamed or replaced by another under its path meanwhile.
-class Directory {
+class Directory : private detail::Descriptor {
 public:
     Directory() = default;
-    ~Directory();
-    Directory(Directory &&other) noexcept;
-    Directory &operator=(Directory &&other) noexcept;
-    Directory(const Directory &) = delete;
-    Directory &operator=(const Directory &) = delete;
 
     // Opens the directory `path` ("" means the working directory). Fails on
     // anything that is not a directory ("Not a directory").
@@ -160,10 +167,6 @@ public:
     Status remove(const std::string &name) const;
     // Flushes the directory's entries to the device (fsync).
     Status flush() const;
-
-private:
-    int fd_ = -1;
-    std::string path_;
 };
 
 // A file written under a hidden temporary name beside its final name and put
