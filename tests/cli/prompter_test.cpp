@@ -2,8 +2,8 @@
 #include "cli/prompter.h"
 #include "cli/run.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace dorvik::cli {
@@ -14,183 +14,112 @@ using platform::Buttons;
 using platform::Icon;
 using platform::Message;
 
-// A console on pipes: stdout and stderr are read back, the "terminal" (when
-// there is one) holds the given input and then ends.
-class PipeConsole {
-public:
-    explicit PipeConsole(std::optional<std::string> terminalInput, bool errIsTerminal = false) {
-        makePipe(out_);
-        makePipe(err_);
-        Console::Channels c;
-        c.out = out_[1];
-        c.err = err_[1];
-        c.errIsTerminal = errIsTerminal;
-        if (terminalInput) {
-            makePipe(in_);
-            EXPECT_EQ(::write(in_[1], terminalInput->data(), terminalInput->size()),
-                      static_cast<ssize_t>(terminalInput->size()));
-            ::close(in_[1]);
-            in_[1] = -1;
-            c.askIn = in_[0];
-            c.askOut = err_[1];
-        }
-        console.emplace(c);
+// Memory files standing for stderr (stdout too) and for a terminal that
+// holds `input` and then ends, or none.
+struct Files {
+    explicit Files(const std::optional<std::string> &input) {
+        if (input)
+            in = memoryFile(*input);
     }
-    ~PipeConsole() {
-        console.reset();
-        for (int fd : {out_[0], out_[1], err_[0], err_[1], in_[0], in_[1]})
-            if (fd >= 0)
-                ::close(fd);
+    ~Files() {
+        ::close(err);
+        if (in >= 0)
+            ::close(in);
     }
-    std::string err() { return drain(err_[0]); }
-
-    std::optional<Console> console;
-
-private:
-    static void makePipe(int (&fds)[2]) {
-        ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
-        ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    Console::Channels channels(bool errIsTerminal = false) const {
+        return {err, err, errIsTerminal, in, in >= 0 ? err : -1};
     }
-    static std::string drain(int fd) {
-        std::string s;
-        char buf[4096];
-        ssize_t n;
-        while ((n = ::read(fd, buf, sizeof buf)) > 0)
-            s.append(buf, static_cast<std::size_t>(n));
+    std::string errText() const {
+        std::string s(static_cast<std::size_t>(::lseek(err, 0, SEEK_END)), '\0');
+        EXPECT_EQ(::pread(err, s.data(), s.size(), 0), static_cast<ssize_t>(s.size()));
         return s;
     }
-    int out_[2] = {-1, -1}, err_[2] = {-1, -1}, in_[2] = {-1, -1};
+    static int memoryFile(const std::string &text) {
+        const int fd = ::memfd_create("console", MFD_CLOEXEC);
+        EXPECT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+        return fd;
+    }
+
+    int err = memoryFile(""), in = -1;
 };
 
-const Message kSuccess{"/x/a.doc\n is successfully splitted!", "Dorvik ", Icon::Information,
-                       Buttons::Ok};
-const Message kFailure{"/x/a.000: No space left on device\nNothing was written.", "Dorvik",
-                       Icon::Critical, Buttons::Ok};
+const Message kSuccess{"/x/a.doc\n is successfully splitted!", {}}, kDisk{"Insert disk #2", {}};
+const Message kFailure{"a.000: No space left on device\nNothing was written.", {}, Icon::Critical};
 const Message kWarning{"The files will be larger than 1,4 Mb,\nand will not fit on floppy disks.",
-                       "Dorvik", Icon::Information, Buttons::OkCancel};
-const Message kDisk{"Insert disk #2", "Dorvik", Icon::Information, Buttons::Ok};
-const Message kRetry{"/media/floppy/a.001: No space left on device\nThe piece a.001 was not "
-                     "copied to the disk.",
-                     "Dorvik", Icon::Critical, Buttons::RetryCancel};
+                       {},
+                       Icon::Information,
+                       Buttons::OkCancel};
+const Message kRetry{"a.001: No space left on device", {}, Icon::Critical, Buttons::RetryCancel};
 
-struct Case {
-    const char *name;
-    Message message;
-    AnswerPolicy policy;
-    std::optional<std::string> terminal; // nullopt: no terminal
-    Answer answer;
-    RunState after;          // stop, unanswered, skipped
-    std::string errHas;      // "" = stderr empty
-    std::string errHasNot{}; // must not appear
-};
+// What the console shows after a question's text.
+const std::string kGoOn = "Go on? [o]k / [c]ancel: ",
+                  kRetryOn = "[r]etry / [c]ancel (skip this piece): ",
+                  kEnter = "Press Enter when the disk is in (Ctrl+C stops): ",
+                  kNeedsYes = "dorvik-cli: this needs an answer, and there is no terminal to ask "
+                              "on; give --yes to answer OK.\n";
 
-void PrintTo(const Case &c, std::ostream *os) {
-    *os << c.name;
+// The answer to each question with a terminal (its input) or without one
+// (nullopt), and what it does to the run and shows on stderr.
+TEST(CliPrompter, AnswersAndTells) {
+    constexpr AnswerPolicy plain{}, quiet{.quiet = true}, floppy{.floppy = true},
+        floppyYes{.yes = true, .floppy = true};
+    constexpr RunState none{}, stop{.stop = true}, unanswered{true, true, 0}, skipped{.skipped = 1};
+    const std::nullopt_t noTerminal = std::nullopt;
+    const struct {
+        const char *name;
+        Message message;
+        AnswerPolicy policy;
+        std::optional<std::string> terminal;
+        Answer answer;
+        RunState after;
+        std::optional<std::string> then; // stderr: the message, then this; nullopt: nothing
+    } table[] = {
+        {"Success", kSuccess, plain, noTerminal, Answer::Ok, none, ""},
+        {"SuccessQuiet", kSuccess, quiet, noTerminal, Answer::Ok, none, std::nullopt},
+        {"FailureEvenQuiet", kFailure, quiet, noTerminal, Answer::Ok, none, ""},
+        {"WarningWithoutFloppy", kWarning, plain, noTerminal, Answer::Ok, none, std::nullopt},
+        {"WarningNoTerminal", kWarning, floppy, noTerminal, Answer::Cancel, unanswered, kNeedsYes},
+        {"WarningAskedUntilUnderstood", kWarning, floppy, "maybe\n OK \n", Answer::Ok, none,
+         kGoOn + kGoOn},
+        {"WarningEndOfInput", kWarning, floppy, "", Answer::Cancel, none, kGoOn + "\n"},
+        {"DiskYes", kDisk, floppyYes, noTerminal, Answer::Ok, none, ""},
+        {"DiskEnter", kDisk, floppy, "\n", Answer::Ok, none, kEnter},
+        {"DiskEndOfInput", kDisk, floppy, "", Answer::Ok, stop, kEnter + "\n"},
+        // --yes never retries: asked on a terminal, skipped without one.
+        {"RetryYesTerminal", kRetry, floppyYes, "r\n", Answer::Retry, none, kRetryOn},
+        {"RetryYesNoTerminal", kRetry, floppyYes, noTerminal, Answer::Cancel, skipped,
+         "dorvik-cli: no terminal to answer Retry on: the piece is skipped.\n"},
+        {"RetryCancelled", kRetry, floppy, "what\ncancel\n", Answer::Cancel, skipped,
+         kRetryOn + kRetryOn},
+    };
+    for (const auto &c : table) {
+        SCOPED_TRACE(c.name);
+        Files files(c.terminal);
+        Console console(files.channels());
+        RunState state;
+        CliPrompter prompter(console, c.policy, state);
+        EXPECT_EQ(prompter.ask(c.message), c.answer);
+        EXPECT_EQ(state.stop, c.after.stop);
+        EXPECT_EQ(state.unanswered, c.after.unanswered);
+        EXPECT_EQ(state.skipped, c.after.skipped);
+        EXPECT_EQ(files.errText(), c.then ? "dorvik-cli: " + c.message.text + "\n" + *c.then : "");
+    }
 }
 
-class Prompting : public ::testing::TestWithParam<Case> {};
-
-TEST_P(Prompting, AnswersAndTells) {
-    const Case &c = GetParam();
-    PipeConsole pc(c.terminal);
-    RunState state;
-    CliPrompter prompter(*pc.console, c.policy, state);
-    EXPECT_EQ(prompter.ask(c.message), c.answer);
-    EXPECT_EQ(state.stop, c.after.stop);
-    EXPECT_EQ(state.unanswered, c.after.unanswered);
-    EXPECT_EQ(state.skipped, c.after.skipped);
-    const std::string err = pc.err();
-    if (c.errHas.empty()) {
-        EXPECT_EQ(err, "");
-    } else {
-        EXPECT_NE(err.find(c.errHas), std::string::npos) << err;
-    }
-    if (!c.errHasNot.empty()) {
-        EXPECT_EQ(err.find(c.errHasNot), std::string::npos) << err;
-    }
-}
-
-constexpr AnswerPolicy kPlain{};
-constexpr AnswerPolicy kQuiet{false, true, false};
-constexpr AnswerPolicy kFloppy{false, false, true};
-constexpr AnswerPolicy kFloppyYes{true, false, true};
-constexpr RunState kNothing{};
-constexpr RunState kStopped{true, false, 0};
-constexpr RunState kUnanswered{true, true, 0};
-constexpr RunState kSkipped{false, false, 1};
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Prompting,
-    ::testing::Values(
-        Case{"SuccessShownWithLineFeedKept",
-             kSuccess,
-             kPlain,
-             {},
-             Answer::Ok,
-             kNothing,
-             "dorvik-cli: /x/a.doc\n is successfully splitted!\n"},
-        Case{"SuccessQuiet", kSuccess, kQuiet, {}, Answer::Ok, kNothing, ""},
-        Case{"FailureShownEvenQuiet",
-             kFailure,
-             kQuiet,
-             {},
-             Answer::Ok,
-             kNothing,
-             "dorvik-cli: /x/a.000: No space left on device\nNothing was written.\n"},
-        Case{"WarningWithoutFloppyIsOk", kWarning, kPlain, {}, Answer::Ok, kNothing, ""},
-        Case{"WarningNoTerminalNamesYes",
-             kWarning,
-             kFloppy,
-             {},
-             Answer::Cancel,
-             kUnanswered,
-             "give --yes"},
-        Case{"WarningCancelOnTerminal", kWarning, kFloppy, "c\n", Answer::Cancel, kNothing,
-             "Go on?"},
-        Case{"WarningAskedAgainUntilUnderstood", kWarning, kFloppy, "maybe\n OK \n", Answer::Ok,
-             kNothing, "Go on?"},
-        Case{"WarningEndOfInputCancels", kWarning, kFloppy, "", Answer::Cancel, kNothing, "1,4"},
-        Case{"DiskYes",
-             kDisk,
-             kFloppyYes,
-             {},
-             Answer::Ok,
-             kNothing,
-             "dorvik-cli: Insert disk #2\n",
-             "Press Enter"},
-        Case{"DiskEnter", kDisk, kFloppy, "\n", Answer::Ok, kNothing, "Press Enter"},
-        Case{"DiskEndOfInputStops", kDisk, kFloppy, "", Answer::Ok, kStopped, "Insert disk #2"},
-        Case{"RetryOnTerminal", kRetry, kFloppyYes, "r\n", Answer::Retry, kNothing, "[r]etry"},
-        Case{"RetrySkippedOnTerminal", kRetry, kFloppy, "what\ncancel\n", Answer::Cancel, kSkipped,
-             "[r]etry"},
-        Case{"RetryEndOfInputSkips", kRetry, kFloppy, "", Answer::Cancel, kSkipped, "a.001"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
+// Shown on a terminal only, and cleared before a message.
 TEST(ProgressLine, ClearedBeforeAMessageAndOnlyOnATerminal) {
-    {
-        PipeConsole pc({}, true);
-        pc.console->showProgress("Splitting: piece 1 of 2");
-        pc.console->message("a\nb");
-        EXPECT_EQ(pc.err(), "\rSplitting: piece 1 of 2\x1b[K\r\x1b[Kdorvik-cli: a\nb\n");
+    for (const bool terminal : {true, false}) {
+        Files files(std::nullopt);
+        Console console(files.channels(terminal));
+        console.showProgress("Splitting: piece 1 of 2");
+        console.message("a\nb");
+        EXPECT_EQ(files.errText(), terminal
+                                       ? "\rSplitting: piece 1 of 2\x1b[K\r\x1b[Kdorvik-cli: a\nb\n"
+                                       : "dorvik-cli: a\nb\n");
     }
-    {
-        PipeConsole pc({}, false);
-        pc.console->showProgress("Splitting: piece 1 of 2");
-        pc.console->clearProgress();
-        EXPECT_EQ(pc.err(), "");
-    }
-}
-
-TEST(ProgressLine, Text) {
-    engine::Progress p;
-    p.activity = engine::Activity::Joining;
-    p.piece = 3;
-    p.pieces = 99;
-    p.done = 2500000;
-    p.total = 10000000;
+    engine::Progress p{engine::Activity::Joining, 3, 99, 2500000, 10000000};
     EXPECT_EQ(progressText(p), "Joining: piece 3 of 99, 2.5 of 10.0 MB (25%)");
-    p.total = 0;
-    p.done = 0;
+    p.done = p.total = 0; // nothing to divide by
     EXPECT_EQ(progressText(p), "Joining: piece 3 of 99, 0.0 of 0.0 MB");
 }
 
