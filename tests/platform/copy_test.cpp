@@ -169,24 +169,20 @@ TEST_P(Copy, FromAnotherFileSystem) {
     char pattern[] = "/dev/shm/dorvik-test-XXXXXX";
     if (!::mkdtemp(pattern))
         GTEST_SKIP() << "/dev/shm is not writable";
-    const std::string other = pattern;
-    const std::string data = patternBytes(2 * M + 7);
+    const std::string other = pattern, data = patternBytes(2 * M + 7);
     writeFile(other + "/in", data);
     const auto a = fileId(dir.path()), b = fileId(other);
-    Status s;
-    {
-        File from;
-        ASSERT_TRUE(from.open(other + "/in", File::Mode::Read).ok());
-        ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
-        Recorder rec;
-        s = copy(true, from, 1, 3, 2 * M + 6, rec);
-        EXPECT_EQ(rec.sum(), 2 * M + 6);
-    }
-    ::unlink((other + "/in").c_str());
+    File from;
+    const bool opened = from.open(other + "/in", File::Mode::Read).ok();
+    ::unlink((other + "/in").c_str()); // the open file stays readable
     ::rmdir(other.c_str());
     if (!a || !b || a->device == b->device)
         GTEST_SKIP() << "/dev/shm is on the same file system as " << dir.path();
+    ASSERT_TRUE(opened && out.open(dir / "out", File::Mode::Create).ok());
+    Recorder rec;
+    const Status s = copy(true, from, 1, 3, 2 * M + 6, rec);
     ASSERT_TRUE(s.ok()) << s.message();
+    EXPECT_EQ(rec.sum(), 2 * M + 6);
     EXPECT_TRUE(readFile(dir / "out") == std::string(3, '\0') + data.substr(1));
 }
 
