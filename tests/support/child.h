@@ -3,11 +3,9 @@
 // it be killed.
 #pragma once
 
-#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <string>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,47 +64,5 @@ inline void handToNobody(const std::string &parent, const std::string &path) {
     (void)::chmod(parent.c_str(), 0755); // a test directory of our own
     (void)::chown(path.c_str(), kNobody, kNobody);
 }
-
-// Another process holding the lock on the file `path` (as a running split
-// or join holds its temporary) until release() or the end of the object.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string &path) {
-        if (::pipe(ready_) != 0 || ::pipe(release_) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int fd = ::open(path.c_str(), O_RDWR);
-            char c = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
-            (void)!::write(ready_[1], &c, 1); // the parent reads it
-            (void)!::read(release_[0], &c, 1);
-            ::_exit(0);
-        }
-        char c = 'n';
-        held_ = pid_ > 0 && ::read(ready_[0], &c, 1) == 1 && c == 'y';
-    }
-    ~LockHolder() {
-        release();
-        for (int fd : {ready_[0], ready_[1], release_[0], release_[1]})
-            ::close(fd);
-    }
-    LockHolder(const LockHolder &) = delete;
-    LockHolder &operator=(const LockHolder &) = delete;
-    // True once the other process holds the lock.
-    bool held() const { return held_; }
-    // Ends the other process, and with it the lock.
-    void release() {
-        if (pid_ > 0) {
-            (void)!::write(release_[1], "x", 1); // the child is waiting for it
-            ::waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-
-private:
-    int ready_[2] = {-1, -1}, release_[2] = {-1, -1};
-    pid_t pid_ = -1;
-    bool held_ = false;
-};
 
 } // namespace dorvik::testing
