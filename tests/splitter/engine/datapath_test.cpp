@@ -298,4 +298,23 @@ TEST(Stop, ASplitOrJoinStoppedAtAnyPieceLeavesEveryFileAsBefore) {
     }
 }
 
+// A stop while a piece goes to its disk removes only that half copy: the
+// disks before it and the complete set in the target directory stay.
+TEST(Stop, TheFloppyLoopRemovesOnlyItsHalfCopy) {
+    TempDir dir;
+    writeFile(dir / "f.bin", patternBytes(200001));
+    ASSERT_TRUE(platform::makeDirectory(dir / "floppy"));
+    SplitRequest split = splitToDisks(dir / "f.bin", dir / "set", dir / "floppy");
+    Watcher monitor;
+    monitor.onProgress = [&](const Progress &p) {
+        monitor.stop |= p.activity == Activity::CopyingToDisk && p.piece == 2;
+    };
+    split.monitor = &monitor;
+    EventLog log;
+    EXPECT_EQ(engine::split(split, log).outcome, Outcome::Cancelled);
+    EXPECT_EQ(log.messages.size(), 2u); // "Insert disk #1" and "#2", nothing after
+    EXPECT_EQ(listDirectory(dir / "floppy"), std::set<std::string>{"f.000"});
+    EXPECT_EQ(listDirectory(dir / "set"), (std::set<std::string>{"f.000", "f.001", "f.002"}));
+}
+
 } // namespace
