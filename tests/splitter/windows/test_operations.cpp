@@ -35,20 +35,15 @@ static const bool offscreen = (qputenv("QT_QPA_PLATFORM", "offscreen"), true);
 namespace {
 
 // What the user sees of the main window: fields, presentation, buttons.
-QStringList windowState(Form1 *f) {
-    QString flags;
+QString windowState(Form1 *f) {
+    QString state = QStringList{f->Text1->text(),  f->Text7->text(),   f->Label1->text(),
+                                f->Label2->text(), f->Label11->text(), f->Label4->text()}
+                        .join('|');
     for (const bool b : {f->HScroll1->isEnabled(), f->Command3->isEnabled(),
                          f->Command4->isEnabled(), f->Check1->isVisible(), f->Check1->isChecked(),
                          f->Check2->isVisible(), f->Check2->isChecked(), f->isVisible()})
-        flags += b ? '1' : '0';
-    return {f->Text1->text(),
-            f->Text7->text(),
-            f->Label1->text(),
-            f->Label2->text(),
-            f->Label11->text(),
-            f->Label4->text(),
-            QString::number(f->HScroll1->value()),
-            flags};
+        state += b ? '1' : '0';
+    return state;
 }
 
 QString lineOf(ProgressDialog *dialog, const char *name) {
@@ -192,7 +187,7 @@ private slots:
         QFETCH(StopBy, how);
         prepare(joining);
         const testing::Snapshot files = testing::snapshot(dir_->path());
-        const QStringList window = windowState(form_.get());
+        const QString window = windowState(form_.get());
         QPushButton *button = joining ? form_->Command4 : form_->Command3;
 
         // Each round of the copy takes long enough for the dialog to show it.
@@ -259,11 +254,13 @@ private slots:
             QCOMPARE(shown.last().detail, QString("Piece 5 of 5"));
     }
 
-    void windowRepaintsButTakesNoInputWhileItWorks() {
+    // While a split runs without its dialog, the window repaints, refuses
+    // input and shows the hourglass; closing it stops the run, leaves the
+    // files as they were and ends the program.
+    void windowRepaintsTakesNoInputAndClosingItStopsTheRun() {
         prepare(false);
+        const testing::Snapshot files = testing::snapshot(dir_->path());
         platform::setCopyRoundDelay(std::chrono::milliseconds(150));
-        // No dialog comes up (it would take the input itself): the window alone
-        // must refuse it.
         widgets::OperationRunner::setShowDelay(std::chrono::seconds(60));
         struct PaintCounter : QObject {
             int paints = 0;
@@ -273,53 +270,34 @@ private slots:
             }
         } counter;
         form_->installEventFilter(&counter);
-        int paintsAsked = -1, paintsLater = -1, pieceAsked = 0;
-        bool hourglass = false;
-        whileRunning([&] { form_->Command3->click(); },
-                     [&](ProgressDialog *dialog) {
-                         const int piece = pieceOf(dialog);
-                         if (paintsAsked < 0 && piece >= 2 && piece < 5) {
-                             pieceAsked = piece;
-                             paintsAsked = counter.paints;
-                             form_->update();
-                             // Browse and Enter, which would open the file chooser.
-                             QTest::mouseClick(form_->Command1, Qt::LeftButton);
-                             QTest::keyClick(form_.get(), Qt::Key_Return);
-                             const QCursor *over = QApplication::overrideCursor();
-                             hourglass = form_->cursor().shape() == Qt::WaitCursor ||
-                                         (over && over->shape() == Qt::WaitCursor);
-                         }
-                         if (paintsAsked >= 0 && paintsLater < 0 && piece > pieceAsked)
-                             paintsLater = counter.paints;
-                     });
-        form_->removeEventFilter(&counter);
-        QVERIFY(paintsAsked >= 0);
-        QVERIFY(paintsLater > paintsAsked);
-        QVERIFY(hourglass);
-        QCOMPARE(prompter_->messages.size(), std::size_t(1));
-        QVERIFY(form_->existingFileChooser() == nullptr);
-    }
-
-    void closingTheMainWindowStopsTheRunThenEnds() {
-        prepare(false);
-        const testing::Snapshot files = testing::snapshot(dir_->path());
-        platform::setCopyRoundDelay(std::chrono::milliseconds(200));
-        QTimer guard; // ends a program that failed to end
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        guard.start(20000);
-        bool closed = false;
+        // Ends a program that failed to end.
+        QTimer::singleShot(20000, form_.get(), [] { QCoreApplication::exit(1); });
+        int paintsAsked = -1;
+        bool hourglass = false, closed = false;
         QTimer::singleShot(0, form_.get(), [&] {
             whileRunning([&] { form_->Command3->click(); },
                          [&](ProgressDialog *dialog) {
-                             if (!closed && pieceOf(dialog) >= 1) {
+                             if (paintsAsked < 0 && pieceOf(dialog) >= 1) {
+                                 paintsAsked = counter.paints;
+                                 form_->update();
+                                 // Browse and Enter, which would open the file chooser.
+                                 QTest::mouseClick(form_->Command1, Qt::LeftButton);
+                                 QTest::keyClick(form_.get(), Qt::Key_Return);
+                                 const QCursor *over = QApplication::overrideCursor();
+                                 hourglass = form_->cursor().shape() == Qt::WaitCursor ||
+                                             (over && over->shape() == Qt::WaitCursor);
+                             } else if (paintsAsked >= 0 && !closed &&
+                                        counter.paints > paintsAsked) {
                                  closed = true;
                                  form_->close(); // by the window manager
                              }
                          });
         });
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(closed);
+        form_->removeEventFilter(&counter);
+        QVERIFY(closed); // after a repaint
+        QVERIFY(hourglass);
+        QVERIFY(form_->existingFileChooser() == nullptr);
         QVERIFY(!form_->isVisible());
         QCOMPARE(prompter_->messages.size(), std::size_t(0));
         QVERIFY(testing::snapshot(dir_->path()) == files);
@@ -333,40 +311,30 @@ private slots:
         dialog.setCancellable(false);
         QVERIFY(!cancel->isEnabled());
         dialog.show();
-        askToStop(&dialog, StopBy::Escape);
-        askToStop(&dialog, StopBy::CloseBox);
+        for (const StopBy how : {StopBy::Escape, StopBy::CloseBox, StopBy::CancelButton})
+            askToStop(&dialog, how);
         QCOMPARE(stops.count(), 0);
         QVERIFY(dialog.isVisible());
 
         dialog.setCancellable(true);
         QVERIFY(cancel->isEnabled());
-        askToStop(&dialog, StopBy::CloseBox);
-        askToStop(&dialog, StopBy::Escape);
+        for (const StopBy how : {StopBy::CloseBox, StopBy::Escape, StopBy::CancelButton})
+            askToStop(&dialog, how);
         QCOMPARE(stops.count(), 1); // once
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.stopAsked());
         QVERIFY(!cancel->isEnabled());
     }
 
-    void rateLines_data() {
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<double>("left");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("minutes and seconds")
-            << 45.2e6 << 80.0 << "45.2 MB/s, about 1 min 20 s left";
-        QTest::newRow("a fraction of a second") << 1.5e9 << 0.2 << "1.5 GB/s, about 1 s left";
-        QTest::newRow("hours") << 900.0 << 3.5 * 3600 << "900 bytes/s, about 3 h 30 min left";
-    }
-
     void rateLines() {
-        QFETCH(double, rate);
-        QFETCH(double, left);
-        QFETCH(QString, line);
         const QLocale before;
         QLocale::setDefault(QLocale::c());
-        const QString made = rateLine(rate, left);
+        const QStringList made{rateLine(45.2e6, 80), rateLine(1.5e9, 0.2),
+                               rateLine(900, 3.5 * 3600)};
         QLocale::setDefault(before);
-        QCOMPARE(made, line);
+        QCOMPARE(made,
+                 (QStringList{"45.2 MB/s, about 1 min 20 s left", // seconds round up
+                              "1.5 GB/s, about 1 s left", "900 bytes/s, about 3 h 30 min left"}));
     }
 
 private:
