@@ -119,7 +119,7 @@ private slots:
     void pieceCountIsAWordOfItsOwn() {
         // "Split file into 99 pieces:" as painted: blank columns on both sides
         // of the count for every count (a blank's width, less one column that
-        // antialiasing may tint), with the labels at the design's places.
+        // antialiasing may tint), with both labels where the form puts them.
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         const int blank = form_->Label11->fontMetrics().horizontalAdvance(QLatin1Char(' '));
         const int into = inkColumns(form_->Label3).second;
