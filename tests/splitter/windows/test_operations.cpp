@@ -332,9 +332,9 @@ private slots:
         const QStringList made{rateLine(45.2e6, 80), rateLine(1.5e9, 0.2),
                                rateLine(900, 3.5 * 3600)};
         QLocale::setDefault(before);
-        QCOMPARE(made,
-                 (QStringList{"45.2 MB/s, about 1 min 20 s left", // seconds round up
-                              "1.5 GB/s, about 1 s left", "900 bytes/s, about 3 h 30 min left"}));
+        QCOMPARE(made, (QStringList{"45.2 MB/s, about 1 min 20 s left",
+                                    "1.5 GB/s, about 1 s left", // a fraction rounds up
+                                    "900 bytes/s, about 3 h 30 min left"}));
     }
 
 private:
