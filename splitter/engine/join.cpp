@@ -189,7 +189,8 @@ void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *
 Status copyToTarget(const PieceSet &set, const std::string &target, const std::string &shortTarget,
                     platform::CopyMethod method, Monitor *monitor, bool stoppable) {
     detail::ProgressReporter copying(monitor, Activity::CopyingToTarget, set.count,
-                                     set.rebuiltLength, stoppable);
+                                     set.rebuiltLength, stoppable,
+                                     platform::fileNameOf(set.rebuiltPath));
     if (Status s = platform::makeDirectory(target); !s)
         return s;
     const std::string &rebuilt = set.rebuiltPath;
@@ -254,9 +255,8 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     if (!target.empty() && !platform::sameFile(target, pieceDirectory)) {
         const std::string shortTarget = platform::shortenRootForTarget(target);
         result.targetDirectory = shortTarget;
-        if (Status s =
-                stages::copyToTarget(set, target, shortTarget, request.copyMethod, request.monitor,
-                                     !request.deletePieces);
+        if (Status s = stages::copyToTarget(set, target, shortTarget, request.copyMethod,
+                                            request.monitor, !request.deletePieces);
             !s) {
             if (s.isCancelled()) {
                 // The rebuilt file stays beside the pieces; only the half copy went.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace dorvik::engine {
 
@@ -25,6 +26,8 @@ struct Progress {
     // False from the moment a stop would no longer leave every file as it
     // was (a join deleting its pieces); a caller stops offering Cancel.
     bool cancellable = true;
+    // The file copied (name only) while CopyingToTarget; empty otherwise.
+    std::string file;
 };
 
 class Monitor {

@@ -41,8 +41,9 @@ public:
     // `stoppable` false: the activity runs to its end whatever the caller
     // asks (deleting pieces always does).
     ProgressReporter(Monitor *monitor, Activity activity, int pieces, std::int64_t total,
-                     bool stoppable = true)
+                     bool stoppable = true, std::string file = {})
         : monitor_(monitor) {
+        state_.file = std::move(file);
         state_.activity = activity;
         state_.pieces = pieces;
         state_.total = total;

@@ -33,7 +33,7 @@ QString fromStd(const std::string &text) {
 // The names the progress dialog shows for an operation on `path`.
 ProgressNames progressNames(const std::string &path, const QString &target) {
     const std::string name = platform::fileNameOf(path);
-    return {fromStd(name), fromStd(platform::withoutLastCharacters(name, 3)), target, QString()};
+    return {fromStd(name), fromStd(platform::withoutLastCharacters(name, 3)), target};
 }
 
 } // namespace
@@ -290,14 +290,8 @@ void Form1::Command4_Click() {
         runner.callOnWindowThread([&] { applyJoinResult(result); });
     };
     engine::JoinResult result;
-    runOperation(runner, [&](platform::Prompter &prompter) {
-        // The name of the file being rebuilt, for the dialog's copying line;
-        // the join itself reports what is wrong with a set.
-        if (!request.firstPiecePath.empty() && request.firstPiecePath.back() == '0')
-            if (const engine::SetCheck check = engine::checkSet(request.firstPiecePath); check.set)
-                monitor.setRebuiltName(fromStd(platform::fileNameOf(check.set->rebuiltPath)));
-        result = engine::join(request, prompter);
-    });
+    runOperation(runner,
+                 [&](platform::Prompter &prompter) { result = engine::join(request, prompter); });
     applyJoinResult(result);
     if (endAfterRun_)
         endProgram();

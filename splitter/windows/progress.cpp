@@ -23,10 +23,7 @@ QString activityLine(const engine::Progress &p, const ProgressNames &names) {
     case Activity::DeletingPieces:
         return QStringLiteral("Deleting the pieces");
     case Activity::CopyingToTarget:
-        return QStringLiteral("Copying %1 to %2")
-            .arg(names.rebuiltName.isEmpty() ? QStringLiteral("the joined file")
-                                             : names.rebuiltName,
-                 names.target);
+        return QStringLiteral("Copying %1 to %2").arg(QString::fromStdString(p.file), names.target);
     }
     return QString();
 }
@@ -134,25 +131,18 @@ bool OperationMonitor::stopRequested() {
     return runner_.stopRequested();
 }
 
-void OperationMonitor::setRebuiltName(const QString &name) {
-    std::lock_guard lock(mutex_);
-    names_.rebuiltName = name;
-}
-
 void OperationMonitor::show(widgets::ProgressDialog &dialog) {
     if (!fresh_.exchange(false, std::memory_order_acquire))
         return;
     std::vector<engine::Progress> reports;
-    ProgressNames names;
     {
         std::lock_guard lock(mutex_);
         reports.swap(ended_);
         if (latest_)
             reports.push_back(*latest_);
-        names = names_;
     }
     for (const engine::Progress &p : reports)
-        display(dialog, p, names);
+        display(dialog, p, names_);
 }
 
 void OperationMonitor::display(widgets::ProgressDialog &dialog, const engine::Progress &p,

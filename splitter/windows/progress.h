@@ -22,10 +22,9 @@ namespace dorvik::splitter {
 
 // The names the dialog's lines are made of.
 struct ProgressNames {
-    QString fileName;    // the file split, or the first piece joined (name only)
-    QString baseName;    // the pieces' common start ("report.")
-    QString target;      // the target directory as the directory field shows it
-    QString rebuiltName; // the file a join rebuilds (name only); empty if unknown
+    QString fileName; // the file split, or the first piece joined (name only)
+    QString baseName; // the pieces' common start ("report.")
+    QString target;   // the target directory as the directory field shows it
 };
 
 // First line: "Splitting report.doc into 7 pieces", "Writing disk 3 of 7",
@@ -67,8 +66,6 @@ public:
     // Worker side.
     void progress(const engine::Progress &progress) override;
     bool stopRequested() override;
-    // The rebuilt file's name, once a join has learnt it (worker side).
-    void setRebuiltName(const QString &name);
 
     // Window side: shows the latest report in `dialog`, after the last
     // report of each activity (or disk) that ended since the last call, so
@@ -80,10 +77,10 @@ private:
                  const ProgressNames &names);
 
     widgets::OperationRunner &runner_;
-    std::mutex mutex_; // guards latest_, ended_, names_
+    std::mutex mutex_; // guards latest_ and ended_
     std::optional<engine::Progress> latest_;
     std::vector<engine::Progress> ended_; // last reports of activities ended since show()
-    ProgressNames names_;
+    const ProgressNames names_;
     std::atomic<bool> fresh_{false};
     // Window side only.
     bool shownAny_ = false;

@@ -117,7 +117,12 @@ TEST(ProgressLine, ClearedBeforeAMessageAndOnlyOnATerminal) {
                                        ? "\rSplitting: piece 1 of 2\x1b[K\r\x1b[Kdorvik-cli: a\nb\n"
                                        : "dorvik-cli: a\nb\n");
     }
-    engine::Progress p{engine::Activity::Joining, 3, 99, 2500000, 10000000};
+    engine::Progress p;
+    p.activity = engine::Activity::Joining;
+    p.piece = 3;
+    p.pieces = 99;
+    p.done = 2500000;
+    p.total = 10000000;
     EXPECT_EQ(progressText(p), "Joining: piece 3 of 99, 2.5 of 10.0 MB (25%)");
     p.done = p.total = 0; // nothing to divide by
     EXPECT_EQ(progressText(p), "Joining: piece 3 of 99, 0.0 of 0.0 MB");
