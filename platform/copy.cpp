@@ -357,6 +357,10 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
     Copier copier(in, out, method, observer);
     if (Status s = copier.begin(end); !s)
         return s;
+    // The file reaches the range's end from the start, so that a hole the
+    // observer hears of as done reads as the zeros it stands for.
+    if (Status s = extendTo(out, outOffset + length); !s)
+        return s;
     std::int64_t pos = inOffset;
     while (pos < end) {
         const off_t data = ::lseek(in.descriptor(), static_cast<off_t>(pos), SEEK_DATA);

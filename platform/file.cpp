@@ -168,6 +168,13 @@ std::optional<std::int64_t> File::length(Status *status) const {
     return static_cast<std::int64_t>(st.st_size);
 }
 
+std::optional<FileId> File::id() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 Status File::readAt(std::int64_t offset, void *buffer, std::size_t size) const {
     auto *p = static_cast<char *>(buffer);
     while (size > 0) {

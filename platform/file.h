@@ -84,6 +84,8 @@ public:
     const std::string &path() const { return path_; }
 
     std::optional<std::int64_t> length(Status *status = nullptr) const;
+    // Identity of the open file; nullopt when it cannot be read.
+    std::optional<FileId> id() const;
     // Reads exactly `size` bytes at `offset`; a short file is a failure.
     Status readAt(std::int64_t offset, void *buffer, std::size_t size) const;
     // Writes exactly `size` bytes at `offset` (a file of a NewFile only).

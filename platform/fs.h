@@ -7,3 +7,4 @@
 #include "platform/file.h"
 #include "platform/newfile.h"
 #include "platform/paths.h"
+#include "platform/setlock.h"

@@ -188,7 +188,8 @@ Status keepOlder(const Directory &dir, const std::string &name, Backup &b) {
 
 } // namespace
 
-Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush) {
+Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush,
+                          const std::vector<std::string> &obsolete) {
     for (NewFile &f : files)
         if (Status s = f.complete(flush); !s)
             return s;
@@ -196,36 +197,50 @@ Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush) {
         return {};
     const Directory &dir = *files[0].dir_;
 
-    std::vector<Backup> backups(files.size());
+    // The older file of every name: the new files' names, then the obsolete
+    // ones.
+    std::vector<std::string> names;
+    for (const NewFile &f : files)
+        names.push_back(f.name());
+    names.insert(names.end(), obsolete.begin(), obsolete.end());
+    std::vector<Backup> backups(names.size());
+    auto isPlaced = [&](std::size_t k) { return k < files.size() && files[k].placed(); };
+
     // Puts every name back as it was: the older file, or no file. Used only
     // while a failure is being reported; what cannot be put back stays under
     // its hidden name.
     auto rollBack = [&](const Status &failure) {
-        for (std::size_t k = 0; k < files.size(); ++k) {
+        for (std::size_t k = 0; k < names.size(); ++k) {
             Backup &b = backups[k];
             if (!b.hidden.empty()) {
-                if (files[k].placed() || !dir.idOf(files[k].name()))
-                    (void)dir.rename(b.hidden, files[k].name()); // see above
+                if (isPlaced(k) || !dir.idOf(names[k]))
+                    (void)dir.rename(b.hidden, names[k]); // see above
                 else
                     (void)dir.remove(b.hidden); // the older file never left its name
-            } else if (files[k].placed()) {
-                (void)dir.remove(files[k].name()); // a name that had no file
+            } else if (isPlaced(k)) {
+                (void)dir.remove(names[k]); // a name that had no file
             }
             releaseBackup(b);
-            files[k].placed_ = false;
-            files[k].discard();
+        }
+        for (NewFile &f : files) {
+            f.placed_ = false;
+            f.discard();
         }
         return failure;
     };
 
     // The first file's older one goes first: without it the set is not
-    // whole.
-    for (std::size_t k = 0; k < files.size(); ++k)
-        if (Status s = keepOlder(dir, files[k].name(), backups[k]); !s)
+    // whole. The obsolete names go next, before any new file takes a name.
+    for (std::size_t k = 0; k < names.size(); ++k)
+        if (Status s = keepOlder(dir, names[k], backups[k]); !s)
             return rollBack(s);
     if (backups[0].linked)
-        if (Status s = dir.remove(files[0].name()); !s)
+        if (Status s = dir.remove(names[0]); !s)
             return rollBack(s);
+    for (std::size_t k = files.size(); k < names.size(); ++k)
+        if (backups[k].linked)
+            if (Status s = dir.remove(names[k]); !s)
+                return rollBack(s);
     for (std::size_t k = files.size(); k-- > 0;) {
         if (Status s = dir.rename(files[k].temporaryName(), files[k].name()); !s)
             return rollBack(s);

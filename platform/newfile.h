@@ -69,7 +69,8 @@ public:
     void discard();
 
 private:
-    friend Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush);
+    friend Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush,
+                                     const std::vector<std::string> &obsolete);
     const Directory *dir_ = nullptr;
     File file_;
     std::string name_;
@@ -93,7 +94,12 @@ private:
 // are removed. When a rename fails, every name gets its older file back (or
 // none, when there was none), the temporaries are removed, and the failure is
 // returned. With Flush::Durable every file and the directory are flushed.
-Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush);
+//
+// `obsolete` names files of the older set that the new one has none of (a
+// companion file the new set does without): they are kept aside like the
+// older files, gone before files[0] takes its name, and put back on failure.
+Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush,
+                          const std::vector<std::string> &obsolete = {});
 
 // Removes, in `dir`, the temporaries of `name` (".name.part-xxxxxxxx") that
 // no process holds locked: the leftovers of a run that was killed or lost
