@@ -19,22 +19,44 @@ using stages::Stop;
 const char kNothingJoined[] = "Nothing was joined; the pieces are untouched.";
 const char kIncomplete[] = "The piece set is incomplete or damaged; nothing was joined.";
 
+// The bytes of piece k that are data of the rebuilt file: P, the last
+// piece's all.
+std::int64_t dataLength(const PieceSet &set, int k) {
+    return k == set.count - 1 ? set.lastLength : set.pieceSize;
+}
+
+// The length of the first piece's trailer: the filler, the count's digits
+// and the three bytes of the name ending.
+std::int64_t trailerLength(const PieceSet &set) {
+    return static_cast<std::int64_t>(set.countText.size()) + 4;
+}
+
 // Copies the data of every piece into `out` at offset k * P; the last piece
-// gives all its bytes, tail included.
+// gives all its bytes, tail included. The pieces stay open in `pieces` (the
+// hashing threads may still read them); with `hasher`, every round is
+// hashed as the piece's bytes and the rebuilt file's, and the first piece's
+// trailer as the end of its bytes.
 Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod method,
-                  detail::ProgressReporter &progress) {
+                  detail::ProgressReporter &progress, SetHasher *hasher,
+                  std::vector<platform::File> &pieces) {
     const int N = set.count;
     const std::int64_t P = set.pieceSize;
+    pieces.resize(static_cast<std::size_t>(N));
     for (int k = 0; k < N; ++k) {
-        platform::File in;
+        platform::File &in = pieces[static_cast<std::size_t>(k)];
         if (Status s = in.open(set.pieces[k]); !s)
             return s;
-        const std::int64_t length = (k == N - 1) ? set.lastLength : P;
         progress.beginPiece(k + 1);
-        if (Status s = platform::copyIntoNewFile(in, 0, out, k * P, length, method, &progress); !s)
+        HashingObserver rounds(&progress, hasher, in, 0, out, k * P);
+        if (Status s =
+                platform::copyIntoNewFile(in, 0, out, k * P, dataLength(set, k), method, &rounds);
+            !s)
             return s;
-        if (Status s = in.close(); !s)
-            return s;
+        if (hasher) {
+            if (k == 0)
+                hasher->piece(in, P, trailerLength(set));
+            hasher->endPiece();
+        }
     }
     return {};
 }
@@ -141,22 +163,52 @@ SetCheck checkSet(const std::string &first) {
 
 namespace stages {
 
-std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
-                            platform::Flush flush, platform::CopyMethod method, Monitor *monitor) {
+std::optional<Stop> validateChecksums(const PieceSet &set, SetChecksums &checksums) {
+    checksums = readSetChecksums(set);
+    if (checksums.state != SetChecksums::State::Refused)
+        return std::nullopt;
+    return Stop{Outcome::Refused, checksums.reason, nothingWrittenOrDeleted(checksums),
+                platform::Icon::Information};
+}
+
+std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
+                            const platform::Directory &dir, platform::Flush flush,
+                            platform::CopyMethod method, Monitor *monitor,
+                            std::vector<platform::FileId> &read) {
     const std::string &rebuilt = set.rebuiltPath;
     platform::NewFile out;
+    std::vector<platform::File> pieces;
+    std::optional<SetHasher> hasher;
+    if (checksums.state == SetChecksums::State::Usable)
+        hasher.emplace();
     Status s = out.create(dir, platform::fileNameOf(rebuilt));
     detail::ProgressReporter progress(monitor, Activity::Joining, set.count, set.rebuiltLength);
     if (s)
-        s = copyPieces(set, out.file(), method, progress);
+        s = copyPieces(set, out.file(), method, progress, hasher ? &*hasher : nullptr, pieces);
     if (s) {
         const std::optional<std::int64_t> written = out.file().length(&s);
         if (written && *written != set.rebuiltLength)
             s = Status::failure(rebuilt + ": the joined file has " + std::to_string(*written) +
                                 " bytes, " + std::to_string(set.rebuiltLength) + " expected");
     }
-    if (s)
+    if (hasher) {
+        if (!s) {
+            hasher->abandon();
+        } else {
+            SetDigests found;
+            s = hasher->finish(found);
+            if (s)
+                if (const std::optional<std::string> damage = firstMismatch(set, checksums, found))
+                    return Stop{Outcome::Refused, *damage, nothingWrittenOrDeleted(checksums),
+                                platform::Icon::Information};
+        }
+    }
+    if (s) {
+        read.clear();
+        for (const platform::File &piece : pieces)
+            read.push_back(piece.id().value_or(platform::FileId{}));
         s = out.putInPlace(flush);
+    }
     if (s)
         return std::nullopt;
     // Put in place, but its directory could not be flushed.
@@ -170,16 +222,28 @@ std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
     return Stop{Outcome::Failed, s.message(), kNothingJoined};
 }
 
-void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *monitor) {
+void deletePieces(const PieceSet &set, const SetChecksums &checksums,
+                  const std::vector<platform::FileId> &read, const platform::Directory &dir,
+                  Monitor *monitor) {
     detail::ProgressReporter deleting(monitor, Activity::DeletingPieces, set.count, 0);
+    platform::SetLock lock;
+    const std::string first = platform::fileNameOf(set.pieces.front());
+    if (!lock.acquire(dir, first))
+        return; // another run is writing the set: its files are not ours to delete
     const std::string rebuiltName = platform::fileNameOf(set.rebuiltPath);
     const std::optional<platform::FileId> rebuiltId = dir.idOf(rebuiltName);
-    for (const std::string &piece : set.pieces) {
-        const std::string name = platform::fileNameOf(piece);
-        if (name == rebuiltName || (rebuiltId && dir.idOf(name) == rebuiltId))
+    for (std::size_t k = 0; k < set.pieces.size() && k < read.size(); ++k) {
+        const std::string name = platform::fileNameOf(set.pieces[k]);
+        const std::optional<platform::FileId> id = dir.idOf(name);
+        if (name == rebuiltName || !id || *id != read[k] || id == rebuiltId)
             continue;
         (void)dir.remove(name); // a piece that cannot go simply stays
     }
+    // The checksum file belongs to the set and goes with it.
+    const std::string sums = platform::fileNameOf(checksums.path);
+    if (checksums.state == SetChecksums::State::Usable && checksums.id &&
+        dir.idOf(sums) == checksums.id)
+        (void)dir.remove(sums); // as a piece: one that cannot go stays
 }
 
 Status copyToTarget(const PieceSet &set, const std::string &target, const std::string &shortTarget,
@@ -207,12 +271,14 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     }
 
     detail::BusyScope busy(request.busy);
-    auto fail = [&](Outcome outcome, const std::string &reason, const std::string &what) {
+    auto fail = [&](const Stop &stop) {
         busy.end();
-        result.outcome = outcome;
+        result.outcome = stop.outcome;
         if (result.clearFields && request.finished)
             request.finished(result);
-        prompter.ask(detail::failureMessage(reason, what));
+        platform::Message m = detail::failureMessage(stop.reason, stop.consequence);
+        m.icon = stop.icon;
+        prompter.ask(m);
         return result;
     };
 
@@ -221,27 +287,33 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     result.count = check.countText;
     result.suffix = check.suffix;
     if (!check.set)
-        return fail(check.outcome, check.reason, check.consequence);
+        return fail(Stop{check.outcome, check.reason, check.consequence});
     const PieceSet &set = *check.set;
     const std::string pieceDirectory = platform::directoryOf(first);
     platform::Directory dir;
     if (Status s = dir.open(pieceDirectory); !s)
-        return fail(Outcome::Failed, s.message(), kNothingJoined);
+        return fail(Stop{Outcome::Failed, s.message(), kNothingJoined});
+
+    SetChecksums checksums;
+    if (auto stop = stages::validateChecksums(set, checksums))
+        return fail(*stop);
 
     // Rebuild; made durable first when the pieces are to go next.
     const platform::Flush flush =
         request.deletePieces ? platform::Flush::Durable : platform::Flush::None;
-    if (auto stop = stages::rebuild(set, dir, flush, request.copyMethod, request.monitor)) {
+    std::vector<platform::FileId> read;
+    if (auto stop = stages::rebuild(set, checksums, dir, flush, request.copyMethod, request.monitor,
+                                    read)) {
         if (stop->outcome == Outcome::Cancelled) {
             result.outcome = Outcome::Cancelled;
             return result;
         }
-        return fail(stop->outcome, stop->reason, stop->consequence);
+        return fail(*stop);
     }
 
     // Delete.
     if (request.deletePieces)
-        stages::deletePieces(set, dir, request.monitor);
+        stages::deletePieces(set, checksums, read, dir, request.monitor);
 
     // Copy to target.
     result.clearFields = true;
@@ -262,9 +334,9 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
                     request.finished(result);
                 return result;
             }
-            return fail(Outcome::Failed, s.message(),
-                        rebuilt + " was joined, but it was not copied into " + target +
-                            "; the joined file is where the pieces were.");
+            return fail(Stop{Outcome::Failed, s.message(),
+                             rebuilt + " was joined, but it was not copied into " + target +
+                                 "; the joined file is where the pieces were."});
         }
     }
 
@@ -274,6 +346,83 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         request.finished(result);
     prompter.ask(detail::infoMessage(rebuilt + "\n is successfully joined!", "Dorvik "));
     return result;
+}
+
+SetVerification verifySet(const std::string &first, Monitor *monitor) {
+    SetVerification v;
+    auto end = [&](Outcome outcome, const std::string &reason, const std::string &consequence) {
+        v.outcome = outcome;
+        v.reason = reason;
+        v.consequence = consequence;
+        return v;
+    };
+    SetCheck check = checkSet(first);
+    if (!check.set)
+        return end(check.outcome, check.reason, check.consequence);
+    v.set = std::move(check.set);
+    const PieceSet &set = *v.set;
+    const SetChecksums sums = readSetChecksums(set);
+    v.checksumPath = sums.path;
+    if (sums.state == SetChecksums::State::Refused)
+        return end(Outcome::Refused, sums.reason, nothingWrittenOrDeleted(sums));
+
+    // Every piece read here, on this thread, as the piece's bytes; the
+    // rebuilt file's bytes are hashed from the same ranges on another.
+    const bool hashing = sums.state == SetChecksums::State::Usable;
+    std::int64_t total = 0;
+    for (int k = 0; k < set.count; ++k)
+        total += dataLength(set, k) + (k == 0 ? trailerLength(set) : 0);
+    detail::ProgressReporter progress(monitor, Activity::Checking, set.count, total);
+    std::vector<platform::File> pieces(static_cast<std::size_t>(set.count));
+    RangeHasher rebuilt;
+    SetDigests found;
+    std::vector<char> buffer(1 << 20);
+    auto failed = [&](const Status &s) {
+        rebuilt.abandon();
+        if (s.isStopped())
+            return end(Outcome::Cancelled, {}, {});
+        return end(Outcome::Failed, s.message(), "The set cannot be joined as it is.");
+    };
+    for (int k = 0; k < set.count; ++k) {
+        platform::File &in = pieces[static_cast<std::size_t>(k)];
+        if (Status s = in.open(set.pieces[k]); !s)
+            return failed(s);
+        progress.beginPiece(k + 1);
+        const std::int64_t data = dataLength(set, k);
+        const std::int64_t length = data + (k == 0 ? trailerLength(set) : 0);
+        Sha256 piece;
+        for (std::int64_t at = 0; at < length;) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::int64_t>(length - at, static_cast<std::int64_t>(buffer.size())));
+            if (Status s = in.readAt(at, buffer.data(), n); !s)
+                return failed(s);
+            if (hashing) {
+                piece.update(buffer.data(), n);
+                if (at < data)
+                    rebuilt.add(in, at,
+                                std::min<std::int64_t>(static_cast<std::int64_t>(n), data - at));
+                rebuilt.waitForBacklogBelow(64 << 20);
+            }
+            at += static_cast<std::int64_t>(n);
+            if (!progress.copied(static_cast<std::int64_t>(n)))
+                return failed(Status::stopped());
+        }
+        found.pieces.push_back(piece.finish());
+    }
+    if (!hashing) {
+        v.outcome = Outcome::Done;
+        return v;
+    }
+    std::vector<Sha256::Digest> whole;
+    if (Status s = rebuilt.finish(whole); !s)
+        return failed(s);
+    if (!whole.empty())
+        found.rebuilt = whole.front();
+    if (const std::optional<std::string> damage = firstMismatch(set, sums, found))
+        return end(Outcome::Refused, *damage, nothingWrittenOrDeleted(sums));
+    v.verified = true;
+    v.outcome = Outcome::Done;
+    return v;
 }
 
 } // namespace dorvik::engine

@@ -15,6 +15,7 @@ enum class Activity {
     Joining,         // rebuilding the file from its pieces
     DeletingPieces,  // a join removing its pieces (cannot be stopped)
     CopyingToTarget, // a join copying the rebuilt file into the target directory
+    Checking,        // reading every piece of a set to check it, writing nothing
 };
 
 struct Progress {

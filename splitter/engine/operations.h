@@ -31,6 +31,10 @@ struct SplitRequest {
     int pieces = 2;              // piece count, 2 to 99
     bool copyToFloppy = false;   // the floppy option
     std::string floppyDirectory; // where the disks are mounted ("" = platform's)
+    // Whether a checksum file is written beside the pieces (and onto the
+    // first disk): the SHA-256 of every piece and of the source, which a join
+    // verifies before it writes or deletes anything.
+    bool checksums = true;
     // Auto: splice through the program's own pipe in rounds aligned to the
     // file being written, the kernel's copy and then the block buffer where
     // that is refused (holes of a sparse source stay holes); Buffered: the
@@ -179,5 +183,24 @@ struct SetCheck {
 // exactly their expected length, the last of at least P bytes. Reads only
 // the trailer and the pieces' lengths; writes nothing, asks nothing.
 SetCheck checkSet(const std::string &firstPiecePath);
+
+// What reading a whole set found: as checkSet, and then every piece opened
+// and read to its end and, where the set has a checksum file, every piece
+// and the file the set rebuilds compared with it. The outcome is the one a
+// join of the set would end with before it writes: Done, Refused (not whole,
+// damaged, or a checksum file that is unreadable, none or another set's),
+// Failed (a piece could not be read) or Cancelled (a stop request).
+struct SetVerification {
+    Outcome outcome = Outcome::Refused;
+    std::optional<PieceSet> set; // once checkSet accepted it
+    std::string checksumPath;    // where the checksum file was looked for
+    bool verified = false;       // Done: every digest matched (else sizes only)
+    std::string reason;          // "name: what is wrong", unless Done or Cancelled
+    std::string consequence;
+};
+
+// Checks the set whose first piece is `firstPiecePath` by reading all of it
+// (activity Checking). Writes nothing, asks nothing.
+SetVerification verifySet(const std::string &firstPiecePath, Monitor *monitor = nullptr);
 
 } // namespace dorvik::engine

@@ -34,7 +34,16 @@ void RangeHasher::push(Item item) {
 
 void RangeHasher::add(const platform::File &file, std::int64_t offset, std::int64_t length) {
     openDigest_ = true;
+    if (!stopped_ && length > 0) {
+        std::lock_guard lock(mutex_);
+        backlog_ += length;
+    }
     push(Item{Item::Kind::Range, &file, offset, length});
+}
+
+void RangeHasher::waitForBacklogBelow(std::int64_t bytes) {
+    std::unique_lock lock(mutex_);
+    hashed_.wait(lock, [&] { return backlog_ < bytes || ended_ || abandoned_; });
 }
 
 void RangeHasher::addBytes(std::string bytes) {
@@ -53,6 +62,17 @@ void RangeHasher::cut() {
 void RangeHasher::run() {
     std::vector<unsigned char> buffer;
     Sha256 hash;
+    // However the thread ends, nobody may wait for it to hash more.
+    struct Ended {
+        RangeHasher &h;
+        ~Ended() {
+            {
+                std::lock_guard lock(h.mutex_);
+                h.ended_ = true;
+            }
+            h.hashed_.notify_all();
+        }
+    } ended{*this};
     for (;;) {
         Item item;
         {
@@ -90,13 +110,18 @@ Status RangeHasher::hashRange(const Item &item, Sha256 &hash, std::vector<unsign
     std::int64_t offset = item.offset, left = item.length;
     while (left > 0) {
         if (abandoned_.load(std::memory_order_relaxed))
-            return Status::cancelled();
+            return Status::stopped();
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, chunkBytes_));
         if (Status s = item.file->readAt(offset, buffer.data(), n); !s)
             return s;
         hash.update(buffer.data(), n);
         offset += static_cast<std::int64_t>(n);
         left -= static_cast<std::int64_t>(n);
+        {
+            std::lock_guard lock(mutex_);
+            backlog_ -= static_cast<std::int64_t>(n);
+        }
+        hashed_.notify_all();
     }
     return {};
 }
@@ -124,7 +149,7 @@ Status RangeHasher::finish(std::vector<Sha256::Digest> &digests) {
     stop(false);
     digests.clear();
     if (abandoned_)
-        return Status::cancelled();
+        return Status::stopped();
     if (!status_)
         return status_;
     digests = digests_;

@@ -47,12 +47,18 @@ public:
     // Waits until everything queued is hashed and ends the thread. Gives the
     // digests in cut order, a final cut implied when add() or addBytes() was
     // called since the last one. A read error comes back as "name: reason"
-    // of the file, and no digests; after abandon(), Status::cancelled().
+    // of the file, and no digests; after abandon(), Status::stopped().
     // Nothing is queued any more afterwards; a second call answers the same.
     platform::Status finish(std::vector<Sha256::Digest> &digests);
     // Stops the thread at its next chunk at the latest and waits for it;
     // nothing is reported.
     void abandon();
+    // Waits while more than `bytes` bytes of queued ranges are not hashed
+    // yet (and the thread still runs): a copy faster than the hashing is held
+    // back so that it neither runs far ahead of what is checked (its progress
+    // would then end long before its work) nor leaves the pages to hash to
+    // be pushed out of the cache.
+    void waitForBacklogBelow(std::int64_t bytes);
 
 private:
     struct Item {
@@ -78,6 +84,9 @@ private:
     std::deque<Item> queue_; // guarded by mutex_
     bool closing_ = false;   // guarded by mutex_: nothing more comes
     std::atomic<bool> abandoned_{false};
+    std::int64_t backlog_ = 0; // guarded by mutex_: bytes of queued ranges not hashed yet
+    bool ended_ = false;       // guarded by mutex_: the thread has returned
+    std::condition_variable hashed_;
 
     // The thread's results, read by the caller once it has ended.
     std::vector<Sha256::Digest> digests_;

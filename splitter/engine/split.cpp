@@ -78,6 +78,8 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
                       kNothingWritten);
     plan.baseName = platform::withoutLastCharacters(sourceName, 3);
     plan.trailerBytes = trailer(N, *suffixBytes);
+    plan.rebuiltName = plan.baseName + platform::fromEightBit(*suffixBytes);
+    plan.checksums = request.checksums;
 
     plan.target = request.targetDirectory;
     if (plan.target.empty())
@@ -85,6 +87,7 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
     plan.shortTarget = platform::shortenRootForTarget(plan.target);
     for (int k = 0; k < N; ++k)
         plan.names.push_back(pieceName(plan.baseName, k));
+    plan.checksumName = checksumFileName(plan.names.front());
 
     // A piece must never replace the source, neither by name in the source's
     // own directory nor through another name of the same file.
@@ -128,13 +131,22 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
                                 std::vector<platform::NewFile> &pieces) {
     const Layout &l = plan.layout;
     detail::ProgressReporter progress(monitor, Activity::Splitting, l.N, l.L);
-    // On the way out of a failure every temporary goes with `pieces`.
+    std::optional<SetHasher> hasher;
+    if (plan.checksums)
+        hasher.emplace();
+    // On the way out of a failure every temporary goes with `pieces`, once
+    // the hashing threads have let go of them.
     auto stop = [&](const Status &s) {
+        if (hasher)
+            hasher->abandon();
         pieces.clear();
         if (s.isStopped())
             return Stop{Outcome::Cancelled, {}, {}};
         return failed(Outcome::Failed, s.message(), kPiecesRemoved);
     };
+    // The hashing threads read the pieces through their Files: the vector
+    // must never move them.
+    pieces.reserve(static_cast<std::size_t>(l.N) + 1);
     for (int k = 0; k < l.N; ++k) {
         pieces.emplace_back();
         platform::NewFile &piece = pieces.back();
@@ -142,8 +154,11 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
         if (Status s = piece.create(target, plan.names[k]); !s)
             return stop(s);
         const std::int64_t length = (k == l.N - 1) ? l.P + l.R : l.P;
+        // The piece's bytes as written are both the piece's and the source's.
+        HashingObserver rounds(&progress, hasher ? &*hasher : nullptr, piece.file(), 0,
+                               piece.file(), 0);
         if (Status s = platform::copyIntoNewFile(plan.in, k * l.P, piece.file(), 0, length, method,
-                                                 &progress);
+                                                 &rounds);
             !s)
             return stop(s);
         if (k == 0) {
@@ -151,18 +166,54 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
                     piece.file().writeAt(l.P, plan.trailerBytes.data(), plan.trailerBytes.size());
                 !s)
                 return stop(s);
+            if (hasher)
+                hasher->pieceBytes(plan.trailerBytes);
         }
+        if (hasher)
+            hasher->endPiece();
     }
-    if (Status s = plan.in.close(); !s) {
-        pieces.clear();
-        return failed(Outcome::Failed, s.message(), kPiecesRemoved);
-    }
+    if (Status s = plan.in.close(); !s)
+        return stop(s);
+    if (!hasher)
+        return std::nullopt;
+
+    SetDigests digests;
+    if (Status s = hasher->finish(digests); !s)
+        return stop(s);
+    const std::string text = checksumText(plan.names, plan.rebuiltName, digests);
+    pieces.emplace_back();
+    platform::NewFile &sums = pieces.back();
+    if (Status s = sums.create(target, plan.checksumName); !s)
+        return stop(s);
+    if (Status s = sums.file().writeAt(0, text.data(), text.size()); !s)
+        return stop(s);
     return std::nullopt;
 }
 
-std::optional<Stop> putPiecesInPlace(std::vector<platform::NewFile> &pieces) {
-    if (Status s = platform::putInPlaceTogether(pieces, platform::Flush::None); !s)
-        return failed(Outcome::Failed, s.message(), kPiecesRemoved);
+std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Directory &target,
+                                     Monitor *monitor, std::vector<platform::NewFile> &pieces) {
+    auto stop = [&](const Status &s, Outcome outcome, const std::string &what) {
+        pieces.clear();
+        if (s.isStopped())
+            return Stop{Outcome::Cancelled, {}, {}};
+        return failed(outcome, s.message(), what);
+    };
+    platform::SetLock lock;
+    if (Status s = lock.acquire(target, plan.names.front(), std::chrono::seconds(5),
+                                [monitor] { return monitor && monitor->stopRequested(); });
+        !s)
+        return stop(s, lock.heldElsewhere() ? Outcome::Refused : Outcome::Failed,
+                    "Nothing was changed; try again when the other run has finished.");
+    // A set written without a checksum file must not keep an older set's
+    // (nor what a killed run left of one).
+    std::vector<std::string> obsolete;
+    if (!plan.checksums) {
+        (void)platform::removeLeftovers(target, plan.checksumName); // a count only
+        if (target.idOf(plan.checksumName))
+            obsolete.push_back(plan.checksumName);
+    }
+    if (Status s = platform::putInPlaceTogether(pieces, platform::Flush::None, obsolete); !s)
+        return stop(s, Outcome::Failed, kPiecesRemoved);
     return std::nullopt;
 }
 
@@ -173,27 +224,35 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
     const int N = plan.layout.N;
     for (int i = 1; i <= N; ++i) {
         prompter.ask(detail::infoMessage("Insert disk #" + std::to_string(i), "Dorvik"));
-        const std::string &name = plan.names[i - 1];
-        const std::string piece = target.pathOf(name);
-        const std::string dest = platform::joinRootAware(floppy, name);
-        for (;;) {
-            const std::int64_t length = platform::fileLength(piece).value_or(0);
-            detail::ProgressReporter progress(request.monitor, Activity::CopyingToDisk, N, length);
-            progress.beginPiece(i);
-            Status s = platform::copyFile(piece, dest, request.copyMethod, &progress,
-                                          platform::Flush::Durable);
-            if (s)
-                break;
-            if (s.isStopped())
-                return false;
-            const platform::Message m = detail::failureMessage(
-                s.message(),
-                "The piece " + name +
-                    " was not copied to the disk. Retry after changing the disk, or Cancel to "
-                    "skip this piece.",
-                platform::Buttons::RetryCancel);
-            if (prompter.ask(m) != platform::Answer::Retry)
-                break;
+        // The checksum file travels with the first piece.
+        std::vector<std::string> names = {plan.names[i - 1]};
+        if (i == 1 && plan.checksums)
+            names.push_back(plan.checksumName);
+        std::int64_t total = 0;
+        for (const std::string &name : names)
+            total += platform::fileLength(target.pathOf(name)).value_or(0);
+        detail::ProgressReporter progress(request.monitor, Activity::CopyingToDisk, N, total);
+        progress.beginPiece(i);
+        // Cancel skips what is left for this disk.
+        bool skipped = false;
+        for (const std::string &name : names) {
+            while (!skipped) {
+                Status s =
+                    platform::copyFile(target.pathOf(name), platform::joinRootAware(floppy, name),
+                                       request.copyMethod, &progress, platform::Flush::Durable);
+                if (s)
+                    break;
+                if (s.isStopped())
+                    return false;
+                const bool sums = name == plan.checksumName;
+                const platform::Message m = detail::failureMessage(
+                    s.message(),
+                    (sums ? "The checksum file " : "The piece ") + name +
+                        " was not copied to the disk. Retry after changing the disk, or Cancel " +
+                        (sums ? "to go on without it." : "to skip this piece."),
+                    platform::Buttons::RetryCancel);
+                skipped = prompter.ask(m) != platform::Answer::Retry;
+            }
         }
     }
     return true;
@@ -208,7 +267,9 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
     auto end = [&](const Stop &stop) {
         if (!stop.reason.empty()) {
             busy.end();
-            prompter.ask(detail::failureMessage(stop.reason, stop.consequence));
+            platform::Message m = detail::failureMessage(stop.reason, stop.consequence);
+            m.icon = stop.icon;
+            prompter.ask(m);
         }
         result.outcome = stop.outcome;
         return result;
@@ -223,7 +284,7 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
     std::vector<platform::NewFile> pieces;
     if (auto stop = stages::writePieces(plan, target, request.copyMethod, request.monitor, pieces))
         return end(*stop);
-    if (auto stop = stages::putPiecesInPlace(pieces))
+    if (auto stop = stages::putPiecesInPlace(plan, target, request.monitor, pieces))
         return end(*stop);
     if (request.copyToFloppy && !stages::copyToDisks(request, plan, target, prompter))
         return end(Stop{Outcome::Cancelled, {}, {}});

@@ -7,6 +7,7 @@
 
 #include "platform/fs.h"
 #include "platform/prompter.h"
+#include "splitter/engine/checksums.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/monitor.h"
 #include "splitter/engine/operations.h"
@@ -25,6 +26,9 @@ struct Stop {
     // the user itself).
     std::string reason;
     std::string consequence;
+    // A failure is critical; a set whose checksums do not match is refused
+    // as information: the program did nothing wrong, the pieces are damaged.
+    platform::Icon icon = platform::Icon::Critical;
 };
 
 // ---- split -----------------------------------------------------------------------
@@ -39,6 +43,9 @@ struct SplitPlan {
     std::string target;             // the directory field's text
     std::string shortTarget;        // the same, as it is shown afterwards
     std::vector<std::string> names; // names of pieces 0 to N - 1 (no directory)
+    std::string rebuiltName;        // what a join of the set rebuilds (no directory)
+    std::string checksumName;       // the set's checksum file (no directory)
+    bool checksums = true;          // whether the split writes it
 };
 
 // Check: everything a split can know before it writes, in this order: a
@@ -63,27 +70,36 @@ std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, Sp
 
 // Write: writes every piece, the first with its trailer, as a NewFile in
 // `target` (each locked against removeLeftovers while it is written; the
-// leftovers of killed runs under the pieces' names are removed first).
-// Progress goes to `monitor` (activity Splitting); a stop request ends the
-// stage Cancelled. On a failure or a stop every temporary is gone and no
-// file of the pieces' names was touched. The pieces are not flushed: until
-// they are put in place they are nobody's data, and afterwards the source
-// still exists.
+// leftovers of killed runs under the pieces' names are removed first), and,
+// when the plan says so, the set's checksum file last: the SHA-256 of every
+// piece as written and of the whole source, computed by `hasher` on threads
+// of their own from what each copy round has just written. Progress goes to
+// `monitor` (activity Splitting); a stop request ends the stage Cancelled.
+// On a failure or a stop every temporary is gone and no file of the set's
+// names was touched. The files are not flushed: until they are put in place
+// they are nobody's data, and afterwards the source still exists.
 std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &target,
                                 platform::CopyMethod method, Monitor *monitor,
                                 std::vector<platform::NewFile> &pieces);
 
-// Put in place: gives the written pieces their names as one set
-// (platform::putInPlaceTogether): the older first piece goes first and the
-// new first piece comes last, so a crash half-way leaves the older set, the
-// new set or a set that a join refuses; a failing rename puts every older
-// file back as it was. Failed with the reason; the temporaries are gone.
-std::optional<Stop> putPiecesInPlace(std::vector<platform::NewFile> &pieces);
+// Put in place: under the set's lock (platform::SetLock: a run that holds it
+// is waited for a few seconds, then the split is refused with "another run
+// is writing this piece set" and its files removed), gives the written
+// files their names as one set (platform::putInPlaceTogether): the older
+// first piece goes first and the new first piece comes last, after the
+// checksum file, so a crash half-way leaves the older set with its checksum
+// file, the new set with its own, or a set that a join refuses. An older
+// checksum file that a split without one leaves over goes with the older
+// set. A failing rename puts every older file back as it was. Failed with
+// the reason; the temporaries are gone.
+std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Directory &target,
+                                     Monitor *monitor, std::vector<platform::NewFile> &pieces);
 
 // Copy to disks: for disk i = 1 to N, the prompt "Insert disk #i" (title
 // "Dorvik"), then piece i - 1 copied onto the disk directory under its own
-// name and flushed there (the file and the directory) before the next
-// prompt, so the disk can be taken out when asked for the next. A failed
+// name (the first disk also gets the checksum file, when the set has one)
+// and flushed there (the file and the directory) before the next prompt, so
+// the disk can be taken out when asked for the next. A failed
 // copy or flush is reported with the piece and the reason (Retry/Cancel):
 // Retry copies again, Cancel skips the piece. A stop request (activity
 // CopyingToDisk) removes the disk's half copy and ends the loop: false.
@@ -93,24 +109,38 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
 
 // ---- join ------------------------------------------------------------------------
 
-// Validate: checkSet (operations.h).
+// Validate: checkSet (operations.h), then the set's checksum file
+// (readSetChecksums): one that cannot be read, is none, or is another set's
+// ends the join Refused (information icon) before anything is written.
+std::optional<Stop> validateChecksums(const PieceSet &set, SetChecksums &checksums);
 
 // Rebuild: writes the file of `set` as a NewFile in the pieces' directory
-// `dir`, checks its length against N * P + E and puts it in place, replacing
-// a file of that name only once every piece has been read. With
-// Flush::Durable the file and its directory entry are on the device before
-// this returns (the join asks for it when pieces are to be deleted next). A
-// failure (Failed) or a stop request (Cancelled, activity Joining) removes
-// the temporary and leaves the pieces and an older file of the rebuilt name
-// untouched.
-std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
-                            platform::Flush flush, platform::CopyMethod method, Monitor *monitor);
+// `dir`, checks its length against N * P + E and, when `checksums` are
+// usable, the SHA-256 of every piece as read and of the file as written
+// (hashed on threads of their own while the copy goes on), and only then
+// puts it in place, replacing a file of that name once every piece has been
+// read. A mismatch ends the join Refused (information icon) naming the
+// damaged piece. With Flush::Durable the file and its directory entry are on
+// the device before this returns (the join asks for it when pieces are to be
+// deleted next). A failure (Failed), a mismatch or a stop request
+// (Cancelled, activity Joining) removes the temporary and leaves the pieces
+// and an older file of the rebuilt name untouched. `read` receives the
+// identity of every piece as it was read.
+std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
+                            const platform::Directory &dir, platform::Flush flush,
+                            platform::CopyMethod method, Monitor *monitor,
+                            std::vector<platform::FileId> &read);
 
-// Delete: removes pieces 0 to N - 1 from `dir`, never the rebuilt file (a
-// rebuilt name equal to a piece name keeps that name). A piece that cannot be
-// removed stays, silently. Cannot be stopped (activity DeletingPieces, not
-// cancellable). Call only after a durable rebuild.
-void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *monitor);
+// Delete: under the set's lock, removes pieces 0 to N - 1 from `dir` and the
+// set's checksum file, each only while it is still the file the rebuild read
+// (`read`; another run may have replaced the set meanwhile), never the
+// rebuilt file (a rebuilt name equal to a piece name keeps that name). A
+// piece that cannot be removed stays, silently, as do all of them when
+// another run keeps the lock. Cannot be stopped (activity DeletingPieces,
+// not cancellable). Call only after a durable rebuild.
+void deletePieces(const PieceSet &set, const SetChecksums &checksums,
+                  const std::vector<platform::FileId> &read, const platform::Directory &dir,
+                  Monitor *monitor);
 
 // Copy to target: makes `target` (one level) and copies the rebuilt file
 // into it under its own name (`shortTarget` + name), activity

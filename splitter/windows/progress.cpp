@@ -24,6 +24,8 @@ QString activityLine(const engine::Progress &p, const ProgressNames &names) {
         return QStringLiteral("Deleting the pieces");
     case Activity::CopyingToTarget:
         return QStringLiteral("Copying %1 to %2").arg(QString::fromStdString(p.file), names.target);
+    case Activity::Checking:
+        return QStringLiteral("Checking %1").arg(names.fileName);
     }
     return QString();
 }
@@ -32,6 +34,7 @@ QString detailLine(const engine::Progress &p, const ProgressNames &names) {
     switch (p.activity) {
     case Activity::Splitting:
     case Activity::Joining:
+    case Activity::Checking:
         if (p.piece < 1)
             return QString();
         return QStringLiteral("Piece %1 of %2").arg(p.piece).arg(p.pieces);

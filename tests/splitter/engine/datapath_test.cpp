@@ -21,9 +21,19 @@ using platform::faults::Call;
 namespace faults = platform::faults;
 
 // Splits `source` into a set of three in `target`; the outcome.
-Outcome splitInto(const std::string &source, const std::string &target) {
+Outcome splitInto(const std::string &source, const std::string &target, bool checksums = true) {
     EventLog log;
-    return engine::split(splitRequest(source, target, 3), log).outcome;
+    SplitRequest request = splitRequest(source, target, 3);
+    request.checksums = checksums;
+    return engine::split(request, log).outcome;
+}
+
+// The names of the set of three, with or without its checksum file.
+std::set<std::string> setOfThree(bool checksums = true) {
+    std::set<std::string> names = {"f.000", "f.001", "f.002"};
+    if (checksums)
+        names.insert("f.000.sha256");
+    return names;
 }
 
 // An older set f.000 to f.002 in dir/set, split from dir/f.bin, which then
@@ -52,22 +62,32 @@ struct Watcher : Monitor {
 };
 
 // A failure at any step of putting the new set in place (with or without
-// hard links to keep the older files by) leaves the older files as they were.
+// hard links to keep the older files by, with or without a new checksum
+// file) leaves the older files as they were, the older checksum file too.
 TEST(OlderFilesKept, AFailingRenameLeavesTheOlderSetAsItWas) {
     struct Case {
         Call call;        // the call that fails
         int nth;          // the how-manieth
         bool linksFail;   // no hard links: older files are moved aside
-        std::string name; // the piece named in the message
+        std::string name; // the file named in the message
+        bool checksums = true;
     } cases[] = {
-        {Call::Rename, 1, false, "f.002"}, {Call::Rename, 2, false, "f.001"},
-        {Call::Rename, 3, false, "f.000"}, {Call::Unlink, 1, false, "f.000"},
-        {Call::Rename, 1, true, "f.000"},  {Call::Rename, 4, true, "f.002"},
-        {Call::Rename, 6, true, "f.000"},
+        {Call::Rename, 1, false, "f.000.sha256"},
+        {Call::Rename, 2, false, "f.002"},
+        {Call::Rename, 4, false, "f.000"},
+        {Call::Unlink, 1, false, "f.000"},
+        {Call::Rename, 1, true, "f.000"},
+        {Call::Rename, 5, true, "f.000.sha256"},
+        {Call::Rename, 8, true, "f.000"},
+        // The older checksum file goes aside and comes back.
+        {Call::Unlink, 2, false, "f.000.sha256", false},
+        {Call::Rename, 3, false, "f.000", false},
+        {Call::Rename, 7, true, "f.000", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.nth) + (c.call == Call::Unlink ? " unlink" : " rename") +
-                     (c.linksFail ? " without links" : ""));
+                     (c.linksFail ? " without links" : "") +
+                     (c.checksums ? "" : " without checksums"));
         TempDir dir;
         ASSERT_NO_FATAL_FAILURE(makeOlderSet(dir));
         writeFile(dir / "set/f.003", "an older fourth piece");
@@ -77,8 +97,9 @@ TEST(OlderFilesKept, AFailingRenameLeavesTheOlderSetAsItWas) {
             return c.linksFail && call == Call::Link ? EPERM : fail(call, path);
         });
         EventLog log;
-        EXPECT_EQ(engine::split(splitRequest(dir / "f.bin", dir / "set", 3), log).outcome,
-                  Outcome::Failed);
+        SplitRequest request = splitRequest(dir / "f.bin", dir / "set", 3);
+        request.checksums = c.checksums;
+        EXPECT_EQ(engine::split(request, log).outcome, Outcome::Failed);
         ASSERT_EQ(log.messages.size(), 1u);
         EXPECT_EQ(log.messages[0].text,
                   dir / ("set/" + c.name) + ": Operation not permitted\n" +
@@ -87,44 +108,49 @@ TEST(OlderFilesKept, AFailingRenameLeavesTheOlderSetAsItWas) {
     }
 }
 
-// Kills a split at each change it makes to the target directory in turn:
-// whatever it leaves joins to the older file, to the new one, or not at all.
+// Kills a split at each change it makes to the target directory in turn,
+// the split with its checksum file and one without it over an older set that
+// has one: whatever it leaves joins to the older file, to the new one, or
+// not at all.
 TEST(CrashMidRenames, EveryKillPointLeavesOldNewOrARefusedSet) {
     TempDir dir;
-    int finishedAt = 0;
-    for (int killAt = 1; killAt < 40 && !finishedAt; ++killAt) {
-        SCOPED_TRACE(killAt);
-        std::filesystem::remove_all(dir / "set");
-        ASSERT_NO_FATAL_FAILURE(makeOlderSet(dir));
-        const auto end = runInChild([&] {
-            int calls = 0;
-            faults::setHook([&](Call call, const std::string &) {
-                if (call != Call::Fsync && ++calls == killAt)
-                    ::_exit(9); // as sudden as a kill: nothing is cleaned up
+    for (bool checksums : {true, false}) {
+        int finishedAt = 0;
+        for (int killAt = 1; killAt < 40 && !finishedAt; ++killAt) {
+            SCOPED_TRACE(std::to_string(killAt) + (checksums ? "" : " without checksums"));
+            std::filesystem::remove_all(dir / "set");
+            ASSERT_NO_FATAL_FAILURE(makeOlderSet(dir));
+            const auto end = runInChild([&] {
+                int calls = 0;
+                faults::setHook([&](Call call, const std::string &) {
+                    if (call != Call::Fsync && ++calls == killAt)
+                        ::_exit(9); // as sudden as a kill: nothing is cleaned up
+                    return 0;
+                });
+                (void)splitInto(dir / "f.bin", dir / "set", checksums);
                 return 0;
             });
-            (void)splitInto(dir / "f.bin", dir / "set");
-            return 0;
-        });
-        if (end.code == 0)
-            finishedAt = killAt;
-        EventLog joinLog;
-        const Outcome joined =
-            engine::join(joinRequest(dir / "set/f.000", dir / "out"), joinLog).outcome;
-        if (joined == Outcome::Done) {
-            const std::string rebuilt = readFile(dir / "set/f.bin");
-            EXPECT_TRUE(rebuilt == patternBytes(200001, 1) || rebuilt == patternBytes(200001, 2))
-                << "a mixed set was joined";
-            ASSERT_TRUE(platform::removeFile(dir / "set/f.bin"));
-        } else { // refused, or failed on the missing first piece: nothing joined
-            EXPECT_NE(joined, Outcome::Cancelled);
-            EXPECT_FALSE(platform::exists(dir / "set/f.bin"));
+            if (end.code == 0)
+                finishedAt = killAt;
+            EventLog joinLog;
+            const Outcome joined =
+                engine::join(joinRequest(dir / "set/f.000", dir / "out"), joinLog).outcome;
+            if (joined == Outcome::Done) {
+                const std::string rebuilt = readFile(dir / "set/f.bin");
+                EXPECT_TRUE(rebuilt == patternBytes(200001, 1) ||
+                            rebuilt == patternBytes(200001, 2))
+                    << "a mixed set was joined";
+                ASSERT_TRUE(platform::removeFile(dir / "set/f.bin"));
+            } else { // refused, or failed on the missing first piece: nothing joined
+                EXPECT_NE(joined, Outcome::Cancelled);
+                EXPECT_FALSE(platform::exists(dir / "set/f.bin"));
+            }
+            // The next split sweeps what the killed one left.
+            ASSERT_EQ(splitInto(dir / "f.bin", dir / "set", checksums), Outcome::Done);
+            EXPECT_EQ(listDirectory(dir / "set"), setOfThree(checksums));
         }
-        // The next split sweeps what the killed one left.
-        ASSERT_EQ(splitInto(dir / "f.bin", dir / "set"), Outcome::Done);
-        EXPECT_EQ(listDirectory(dir / "set"), (std::set<std::string>{"f.000", "f.001", "f.002"}));
+        EXPECT_GT(finishedAt, 6) << "the kill points covered the renames";
     }
-    EXPECT_GT(finishedAt, 6) << "the kill points covered the renames";
 }
 
 // Records the seam's calls as "fsync <path>" or "unlink <path>" (of a
@@ -156,14 +182,14 @@ TEST(Flushes, EachDiskIsFlushedBeforeTheNextPromptAndAFailedFlushIsAFailedCopy) 
         faults::ScopedHook hook(recorder(log.events, failing));
         EXPECT_EQ(engine::split(request, log).outcome, Outcome::Done);
         const std::string f = dir / "floppy";
-        EXPECT_EQ(listDirectory(f), (std::set<std::string>{"f.000", "f.001", "f.002"}));
+        EXPECT_EQ(listDirectory(f), setOfThree());
         if (!failing) {
-            EXPECT_EQ(log.events,
-                      (std::vector<std::string>{
-                          "busy on", "Insert disk #1", "fsync " + f + "/f.000", "fsync " + f,
-                          "Insert disk #2", "fsync " + f + "/f.001", "fsync " + f, "Insert disk #3",
-                          "fsync " + f + "/f.002", "fsync " + f, "busy off",
-                          dir / "f.bin" + "\n is successfully splitted!"}));
+            EXPECT_EQ(log.events, (std::vector<std::string>{
+                                      "busy on", "Insert disk #1", "fsync " + f + "/f.000",
+                                      "fsync " + f, "fsync " + f + "/f.000.sha256", "fsync " + f,
+                                      "Insert disk #2", "fsync " + f + "/f.001", "fsync " + f,
+                                      "Insert disk #3", "fsync " + f + "/f.002", "fsync " + f,
+                                      "busy off", dir / "f.bin" + "\n is successfully splitted!"}));
             continue;
         }
         ASSERT_EQ(log.messages.size(), 5u);
@@ -192,9 +218,10 @@ TEST(Flushes, AJoinFlushesTheRebuiltFileBeforeItDeletesAPieceAndOnlyThen) {
         EventLog log;
         const Outcome o = engine::join(request, log).outcome;
         const std::string s = dir / "set";
-        const std::vector<std::string> all = {"fsync " + s + "/f.bin", "fsync " + s,
-                                              "unlink " + s + "/f.000", "unlink " + s + "/f.001",
-                                              "unlink " + s + "/f.002"};
+        const std::vector<std::string> all = {
+            "fsync " + s + "/f.bin",  "fsync " + s,
+            "unlink " + s + "/f.000", "unlink " + s + "/f.001",
+            "unlink " + s + "/f.002", "unlink " + s + "/f.000.sha256"};
         // A failed flush is the last thing that happens to the set.
         EXPECT_EQ(events, failing ? std::vector(all.begin(), all.begin() + failing) : all);
         EXPECT_EQ(o, failing ? Outcome::Failed : Outcome::Done);
@@ -232,8 +259,7 @@ TEST(ReplacedDirectory, TheRunStaysInTheDirectoryItOpened) {
             EXPECT_EQ(snapshot(dir / "moved"),
                       (std::map<std::string, std::string>{{"f.001", "older"}}));
         else
-            EXPECT_EQ(listDirectory(dir / "moved"),
-                      (std::set<std::string>{"f.000", "f.001", "f.002"}));
+            EXPECT_EQ(listDirectory(dir / "moved"), setOfThree());
     }
 }
 
@@ -264,8 +290,9 @@ TEST(ReadOnlyFiles, AReadOnlySourceSplitsToDisksAndJoinsElsewhere) {
         GTEST_SKIP() << "cannot drop to uid 65534 here";
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(readFile(dir / "out/f.bin") == data);
-    EXPECT_EQ(listDirectory(dir / "floppy"),
-              (std::set<std::string>{"f.000", "f.001", "f.002", "f.bin"}));
+    std::set<std::string> disk = setOfThree();
+    disk.insert("f.bin");
+    EXPECT_EQ(listDirectory(dir / "floppy"), disk);
 }
 
 // A directory an ordinary user cannot write: the message names the file the
@@ -350,8 +377,8 @@ TEST(Stop, TheFloppyLoopRemovesOnlyItsHalfCopy) {
     EventLog log;
     EXPECT_EQ(engine::split(split, log).outcome, Outcome::Cancelled);
     EXPECT_EQ(log.messages.size(), 2u); // "Insert disk #1" and "#2", nothing after
-    EXPECT_EQ(listDirectory(dir / "floppy"), std::set<std::string>{"f.000"});
-    EXPECT_EQ(listDirectory(dir / "set"), (std::set<std::string>{"f.000", "f.001", "f.002"}));
+    EXPECT_EQ(listDirectory(dir / "floppy"), (std::set<std::string>{"f.000", "f.000.sha256"}));
+    EXPECT_EQ(listDirectory(dir / "set"), setOfThree());
 }
 
 } // namespace

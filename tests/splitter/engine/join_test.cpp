@@ -133,7 +133,7 @@ TEST(JoinPieces, ARebuiltNameEqualToAPieceNameLosesNoData) {
             EXPECT_EQ(listDirectory(dir / "set"), std::set<std::string>{"x.000"});
         } else {
             EXPECT_EQ(listDirectory(dir / "set"),
-                      (std::set<std::string>{"x.000", "x.001", "x.002"}));
+                      (std::set<std::string>{"x.000", "x.000.sha256", "x.001", "x.002"}));
             EXPECT_TRUE(readFile(dir / "set/x.001") == piece1);
         }
     }
@@ -150,7 +150,8 @@ TEST(JoinTarget, TheSameDirectoryUnderAnotherSpellingGetsNoCopy) {
         EXPECT_EQ(r.outcome, Outcome::Done);
         EXPECT_FALSE(r.targetDirectory);
         EXPECT_EQ(listDirectory(dir / "set"),
-                  (std::set<std::string>{"report.000", "report.001", "report.002", "report.doc"}));
+                  (std::set<std::string>{"report.000", "report.000.sha256", "report.001",
+                                         "report.002", "report.doc"}));
         EXPECT_EQ(
             log.messages,
             std::vector{message(dir / "set/report.doc" + "\n is successfully joined!", "Dorvik ")});

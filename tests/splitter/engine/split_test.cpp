@@ -1,6 +1,7 @@
 #include "engine_test_util.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "splitter/engine/checksums.h"
 #include "splitter/engine/format.h"
 #include "tests/support/new_file.h"
 
@@ -9,9 +10,10 @@
 
 namespace {
 
-std::set<std::string> pieceNames(const std::string &base, int first, int count) {
-    std::set<std::string> names;
-    for (int k = first; k < first + count; ++k)
+// The names of a set as a split writes it: its pieces and its checksum file.
+std::set<std::string> setNames(const std::string &base, int count) {
+    std::set<std::string> names = {checksumFileName(pieceName(base, 0))};
+    for (int k = 0; k < count; ++k)
         names.insert(pieceName(base, k));
     return names;
 }
@@ -61,7 +63,7 @@ TEST_P(RoundTrip, PiecesHoldTheLayoutAndJoinRebuildsTheSource) {
 
         // Piece k holds source bytes from k P; the first adds its trailer,
         // the last the tail bytes.
-        EXPECT_EQ(listDirectory(dir / "out"), pieceNames(c.base, 0, c.N));
+        EXPECT_EQ(listDirectory(dir / "out"), setNames(c.base, c.N));
         const Layout l = *layout(c.L, c.N);
         for (int k = 0; k < c.N; ++k) {
             std::string expected = data.substr(k * l.P, k == c.N - 1 ? l.P + l.R : l.P);
@@ -114,7 +116,8 @@ TEST(SplitLarge, SparseSourceBeyondFourGiB) {
     }
     EventLog log;
     SplitRequest request = splitRequest(source, dir / "out", 2);
-    ASSERT_EQ(engine::split(request, log).outcome, Outcome::Done);
+    ASSERT_EQ(engine::split(request, log).outcome, Outcome::Done)
+        << (log.messages.empty() ? "" : log.messages.back().text);
     ASSERT_EQ(log.messages.size(), 2u) << "the floppy warning, then success";
 
     EXPECT_EQ(platform::fileLength(dir / "out/huge.000"), l.P + 5);
@@ -175,7 +178,7 @@ TEST(SplitChecks, FloppyWarningAboveAnAverageOf1400000Bytes) {
               Outcome::Done);
     ASSERT_EQ(ok.messages.size(), 2u);
     EXPECT_EQ(ok.messages[0], warning);
-    EXPECT_EQ(listDirectory(dir / "out"), pieceNames("big.", 0, 2));
+    EXPECT_EQ(listDirectory(dir / "out"), setNames("big.", 2));
 }
 
 TEST(SplitChecks, SuffixOutsideLatin1IsRefused) {
@@ -267,7 +270,7 @@ TEST(SplitTarget, MadeOneLevelAndAMissingParentIsReported) {
     EventLog log;
     EXPECT_EQ(engine::split(splitRequest(dir / "f.bin", dir / "new", 3), log).outcome,
               Outcome::Done);
-    EXPECT_EQ(listDirectory(dir / "new"), pieceNames("f.", 0, 3));
+    EXPECT_EQ(listDirectory(dir / "new"), setNames("f.", 3));
 
     EventLog failed;
     const std::string target = dir / "missing/deeper";
@@ -288,7 +291,7 @@ TEST(SplitTarget, ASmallerSecondSplitLeavesHigherOldPieces) {
     writeFile(dir / "f.bin", patternBytes(300000, 2));
     ASSERT_EQ(engine::split(splitRequest(dir / "f.bin", dir / "out", 3), log).outcome,
               Outcome::Done);
-    EXPECT_EQ(listDirectory(dir / "out"), pieceNames("f.", 0, 5));
+    EXPECT_EQ(listDirectory(dir / "out"), setNames("f.", 5));
     EXPECT_TRUE(readFile(dir / "out/f.004") == old4);
     EXPECT_TRUE(readFile(dir / "out/f.002") == patternBytes(300000, 2).substr(2 * 99999));
 }
@@ -356,7 +359,8 @@ TEST(SplitFloppy, OnePromptAndOnePiecePerDisk) {
               (std::vector{message("Insert disk #1", "Dorvik"), message("Insert disk #2", "Dorvik"),
                            message("Insert disk #3", "Dorvik"),
                            message(dir / "f.bin" + "\n is successfully splitted!", "Dorvik ")}));
-    EXPECT_EQ(disks, (std::vector<std::set<std::string>>{{}, {"f.000"}, {"f.001"}, {"f.002"}}));
+    EXPECT_EQ(disks, (std::vector<std::set<std::string>>{
+                         {}, {"f.000", "f.000.sha256"}, {"f.001"}, {"f.002"}}));
     EXPECT_EQ(readFile(dir / "floppy/f.002"), readFile(dir / "out/f.002"));
 }
 
@@ -393,7 +397,8 @@ TEST(SplitFloppy, AFailedCopyIsReportedAndCanBeRetriedOrSkipped) {
                            message("Insert disk #2", "Dorvik"), failure("f.001"),
                            message("Insert disk #3", "Dorvik"),
                            message(dir / "f.bin" + "\n is successfully splitted!", "Dorvik ")}));
-    EXPECT_EQ(listDirectory(dir / "floppy"), (std::set<std::string>{"f.000", "f.002"}));
+    EXPECT_EQ(listDirectory(dir / "floppy"),
+              (std::set<std::string>{"f.000", "f.000.sha256", "f.002"}));
 }
 
 TEST(SplitFloppy, AFileInPlaceOfTheDiskIsReportedForEachPiece) {

@@ -846,7 +846,7 @@ void WindowsTest::wholeSplitAndJoinFromTheButtons() {
     QCOMPARE(prompter_->messages.back().title, std::optional<std::string>("Dorvik "));
     QCOMPARE(form_->Text4->text(), QString("bin"));
     QCOMPARE(QDir(dir_->filePath("out")).entryList(QDir::Files),
-             (QStringList{"data.000", "data.001", "data.002"}));
+             (QStringList{"data.000", "data.000.sha256", "data.001", "data.002"}));
     QCOMPARE(readFile(source), original);
 
     // Join the set into another directory, deleting the pieces.
@@ -897,8 +897,9 @@ void WindowsTest::splitUsesTheFileChosenByOkNotTheChoosersLaterState() {
     QCOMPARE(form_->Text1->text(), dir_->filePath("a/wanted.doc"));
 
     QTest::mouseClick(form_->Command3, Qt::LeftButton);
-    QCOMPARE(QDir(dir_->filePath("a")).entryList(QDir::Files),
-             (QStringList{"wanted.000", "wanted.001", "wanted.002", "wanted.doc"}));
+    QCOMPARE(
+        QDir(dir_->filePath("a")).entryList(QDir::Files),
+        (QStringList{"wanted.000", "wanted.000.sha256", "wanted.001", "wanted.002", "wanted.doc"}));
     QCOMPARE(QDir(dir_->filePath("b")).entryList(QDir::Files), QStringList{"other.txt"});
 
     // The same for a join: choose the first piece, wander off, cancel, join.
