@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -13,18 +14,21 @@ namespace dorvik::cli {
 
 namespace {
 
-// Writes all of `text`; a failing write (a closed pipe) drops the rest, since
-// there is nowhere left to tell of it.
-void writeAll(int fd, const std::string &text) {
+// Writes all of `text`; 0, or the errno of the write that failed (the rest
+// is dropped).
+int writeAll(int fd, const std::string &text) {
     std::size_t done = 0;
     while (fd >= 0 && done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ENOSPC;
         done += static_cast<std::size_t>(n);
     }
+    return 0;
 }
 
 std::string trimmed(const std::string &s) {
@@ -72,14 +76,15 @@ Console::Channels Console::processChannels() {
     return c;
 }
 
+// A message that cannot be written has nowhere left to be told of.
 void Console::message(const std::string &text) {
     clearProgress();
-    writeAll(c_.err, std::string(kProgram) + ": " + text + "\n");
+    (void)writeAll(c_.err, std::string(kProgram) + ": " + text + "\n");
 }
 
 void Console::question(const std::string &text) {
     clearProgress();
-    writeAll(canAsk() ? c_.askOut : c_.err, std::string(kProgram) + ": " + text + "\n");
+    (void)writeAll(canAsk() ? c_.askOut : c_.err, std::string(kProgram) + ": " + text + "\n");
 }
 
 std::optional<std::string> Console::readAnswer(const std::string &prompt,
@@ -115,8 +120,12 @@ std::optional<std::string> Console::readAnswer(const std::string &prompt,
     return std::nullopt;
 }
 
-void Console::report(const std::string &text) {
-    writeAll(c_.out, text);
+bool Console::report(const std::string &text) {
+    if (const int err = writeAll(c_.out, text)) {
+        message(std::string("write error: ") + std::strerror(err));
+        return false;
+    }
+    return true;
 }
 
 void Console::showProgress(const std::string &line) {
@@ -127,8 +136,9 @@ void Console::showProgress(const std::string &line) {
     if (::ioctl(c_.err, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
         width = ws.ws_col;
     std::string shown = line.substr(0, width > 1 ? width - 1 : 0);
-    // Carriage return, the line, and "erase to the end of the line".
-    writeAll(c_.err, "\r" + shown + "\x1b[K");
+    // Carriage return, the line, and "erase to the end of the line"; a
+    // progress line that cannot be shown is no failure of the run.
+    (void)writeAll(c_.err, "\r" + shown + "\x1b[K");
     progressShown_ = true;
 }
 
@@ -155,6 +165,8 @@ std::string progressText(const engine::Progress &p) {
         return "Deleting the pieces";
     case engine::Activity::CopyingToTarget:
         return "Copying into the target directory: " + amount + percent;
+    case engine::Activity::Checking:
+        return "Checking: piece " + of + ", " + amount + percent;
     }
     return {};
 }

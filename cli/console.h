@@ -51,8 +51,9 @@ public:
     std::optional<std::string> readAnswer(const std::string &prompt,
                                           const std::function<bool()> &stop);
 
-    // Writes text to stdout as it is.
-    void report(const std::string &text);
+    // Writes text to stdout as it is. A failed write is told on stderr
+    // ("write error: reason") and gives false.
+    bool report(const std::string &text);
 
     // Replaces the progress line by `line` (cut to the terminal's width).
     // Nothing when stderr is no terminal.

@@ -115,6 +115,9 @@ ParsedArguments parseArguments(const std::vector<std::string> &args) {
             if (o.floppyDirectory.empty())
                 return error("the directory given with --floppy= is empty");
             splitOnly.push_back("--floppy");
+        } else if (a == "--no-checksum") {
+            o.checksums = false;
+            splitOnly.push_back(a);
         } else if (a == "--delete") {
             o.deletePieces = true;
             joinOnly.push_back("--delete");
@@ -159,7 +162,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &args) {
 
 std::string helpText() {
     std::string text =
-        R"(Usage: dorvik-cli split FILE [-n N] [-d DIR] [--floppy[=DIR]] [--yes] [--quiet]
+        R"(Usage: dorvik-cli split FILE [-n N] [-d DIR] [--floppy[=DIR]] [--no-checksum]
+                        [--yes] [--quiet]
        dorvik-cli join FILE.000 [-d DIR] [--delete] [--yes] [--quiet]
        dorvik-cli check FILE.000 [--quiet]
        dorvik-cli --help | --version
@@ -172,12 +176,17 @@ Commands:
                   name give way to the numbers 000, 001, ... (report.doc gives
                   report.000, report.001, ...); the first piece records the
                   piece count and the three characters. Pieces of the same
-                  names are replaced
+                  names are replaced. Beside them goes FILE.000.sha256 (here
+                  report.000.sha256), the SHA-256 of every piece and of FILE
+                  in the format of sha256sum -c
   join FILE.000   rebuild the file from the set whose first piece is FILE.000,
-                  beside the pieces, replacing a file of its name
-  check FILE.000  check the set as join does before it writes (every piece
-                  present, of the right size) and tell what join would
-                  rebuild; writes nothing
+                  beside the pieces, replacing a file of its name. Where the
+                  set has its .sha256 file, every piece and the rebuilt file
+                  are checked against it before anything is written or deleted
+  check FILE.000  read the whole set as join does and tell what join would
+                  rebuild: every piece present, readable and of the right
+                  size, and with a .sha256 file every checksum right; writes
+                  nothing, and ends as join would
 
 Options:
   -n, --pieces=N  split into N pieces, 2 to 99; each must hold at least 30000
@@ -192,7 +201,9 @@ Options:
                   disk in turn; a piece that cannot be copied can be retried
                   or skipped. Only with --floppy is there the question whether
                   to go on when the pieces are larger than a floppy disk
-  --delete        join: delete the pieces once the file is rebuilt
+  --no-checksum   split: write no .sha256 file (a join then checks sizes only)
+  --delete        join: delete the pieces (and their .sha256 file) once the
+                  file is rebuilt
   -y, --yes       answer OK to every question instead of asking: each disk
                   and the warning about pieces too large for a disk. Never
                   retries a failed copy: without a terminal that piece is
@@ -208,8 +219,9 @@ Ctrl+C (or SIGTERM, SIGHUP) stops a split or join and removes what it had
 half written; files that were there before stay as they were.
 
 Exit status: 0 done; 1 refused (a usage error, a file that cannot be split, a
-set that is not whole, an unanswered question); 2 cancelled; 3 failed (a file
-could not be read or written, or a piece did not reach its disk).
+set that is not whole or does not match its checksums, an unanswered
+question); 2 cancelled; 3 failed (a file could not be read or written, or a
+piece did not reach its disk).
 )";
     text.replace(text.find("@FLOPPY@"), 8, platform::floppyDirectory());
     return text;

@@ -16,6 +16,7 @@ struct Options {
     std::optional<int> pieces;            // -n; unset: the suggested count
     std::optional<std::string> directory; // -d; unset: the file's directory
     bool floppy = false;                  // --floppy
+    bool checksums = true;                // split: no --no-checksum
     std::string floppyDirectory;          // --floppy=DIR; "" = the usual floppy directory
     bool deletePieces = false;            // --delete
     bool yes = false;                     // --yes
@@ -34,8 +35,8 @@ struct ParsedArguments {
 // Reads the arguments after the program name. Options may stand before or
 // after the command and FILE; "--" ends the options. --help or --version
 // anywhere wins over everything else. Every option must fit the command it
-// is given with (-n and --floppy: split; --delete: join; -d: split and join;
-// --yes and --quiet: split and join). The piece count must be a decimal
+// is given with (-n, --floppy and --no-checksum: split; --delete: join; -d:
+// split and join; --yes: split and join). The piece count must be a decimal
 // number from 2 to 99.
 ParsedArguments parseArguments(const std::vector<std::string> &args);
 

@@ -76,6 +76,7 @@ int runSplit(const Options &o, Console &console) {
     request.pieces = o.pieces ? *o.pieces : defaultPieces(platform::fileLength(source).value_or(0));
     request.copyToFloppy = o.floppy;
     request.floppyDirectory = o.floppyDirectory;
+    request.checksums = o.checksums;
     request.monitor = &monitor;
     const engine::SplitResult result = engine::split(request, prompter);
     console.clearProgress();
@@ -106,10 +107,22 @@ int runJoin(const Options &o, Console &console) {
 }
 
 int runCheck(const Options &o, Console &console) {
-    const engine::SetCheck check = engine::checkSet(withDirectory(o.file));
-    if (!check.set) {
+    RunState state;
+    ProgressMonitor monitor(console, o.quiet, state.stop);
+    const engine::SetVerification check = engine::verifySet(withDirectory(o.file), &monitor);
+    console.clearProgress();
+    switch (check.outcome) {
+    case engine::Outcome::Done:
+        break;
+    case engine::Outcome::Cancelled:
+        console.message("cancelled; nothing was changed.");
+        return kCancelled;
+    case engine::Outcome::Refused:
         console.message(check.reason + "\njoin would refuse this set; nothing was written.");
         return kRefused;
+    case engine::Outcome::Failed:
+        console.message(check.reason + "\njoin would fail on this set; nothing was written.");
+        return kFailed;
     }
     if (o.quiet)
         return kDone;
@@ -122,10 +135,15 @@ int runCheck(const Options &o, Console &console) {
             platform::fileNameOf(set.pieces.back()) + " in " + directory + "\n";
     text += "size:     " + std::to_string(set.pieceSize) + " data bytes each, the last " +
             std::to_string(set.lastLength) + "\n";
+    if (check.verified)
+        text += "checked:  every piece and the rebuilt file match " +
+                platform::fileNameOf(check.checksumPath) + "\n";
+    else
+        text += "checked:  sizes only; there is no " + platform::fileNameOf(check.checksumPath) +
+                " to check the contents by\n";
     if (platform::exists(set.rebuiltPath))
         text += "note:     " + set.rebuiltPath + " exists and would be replaced\n";
-    console.report(text);
-    return kDone;
+    return console.report(text) ? kDone : kFailed;
 }
 
 } // namespace
@@ -140,11 +158,9 @@ int defaultPieces(std::int64_t length) {
 int run(const Options &o, Console &console) {
     switch (o.command) {
     case Command::Help:
-        console.report(helpText());
-        return kDone;
+        return console.report(helpText()) ? kDone : kFailed;
     case Command::Version:
-        console.report(versionText() + "\n");
-        return kDone;
+        return console.report(versionText() + "\n") ? kDone : kFailed;
     case Command::Split:
     case Command::Join:
     case Command::Check:

@@ -15,7 +15,8 @@ std::string shown(const Options &o) {
         s += " -d'" + *o.directory + "'";
     if (o.floppy || !o.floppyDirectory.empty())
         s += std::string(o.floppy ? " --floppy" : " ") + "='" + o.floppyDirectory + "'";
-    return s + (o.deletePieces ? " --delete" : "") + (o.yes ? " -y" : "") + (o.quiet ? " -q" : "");
+    return s + (o.checksums ? "" : " --no-checksum") + (o.deletePieces ? " --delete" : "") +
+           (o.yes ? " -y" : "") + (o.quiet ? " -q" : "");
 }
 
 // The options read from each command line, or the error; each row tests a rule of its own.
@@ -32,6 +33,8 @@ TEST(ParseArguments, AcceptsOrSaysWhyNot) {
         {{"split", "-y", "--quiet", "--", "-n"}, "split '-n' -y -q"},
         {{"split", "-"}, "split '-'"},
         {{"join", "a.000", "--delete", "-d", "t"}, "join 'a.000' -d't' --delete"},
+        {{"split", "a.bin", "--no-checksum"}, "split 'a.bin' --no-checksum"},
+        {{"join", "a.000", "--no-checksum"}, "--no-checksum applies to split only"},
         {{"check", "-q", "a.000"}, "check 'a.000' -q"},
         // --help and --version win over anything, even a bad command line.
         {{"split", "--bogus", "--help"}, "help ''"},

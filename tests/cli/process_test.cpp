@@ -4,6 +4,7 @@
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -69,6 +70,8 @@ TEST(Cli, SplitCheckJoinGiveTheFileBack) {
         EXPECT_TRUE(has(check.out, "length:   " + std::to_string(c.size) + " bytes")) << check.out;
         EXPECT_TRUE(has(check.out, "pieces:   " + std::to_string(c.pieces) + ", ")) << check.out;
         EXPECT_TRUE(has(check.out, "rebuilds: " + rebuilt + "\n")) << check.out;
+        EXPECT_TRUE(has(check.out, "checked:  every piece and the rebuilt file match"))
+            << check.out;
 
         fs::remove(dir / file);
         const CliRun join = runCli({"join", first, "-d", dir / "back", "--delete"});
@@ -89,6 +92,10 @@ TEST(Cli, ExitStatusTellsTheOutcome) {
         void (*inChild)() = nullptr; // before exec: a limit
     } table[] = {
         {"--help", 0, 0, "", "Usage: dorvik-cli split FILE"},
+        // Output that cannot be written is a failure, as in coreutils.
+        {"--version", 0, 3, "dorvik-cli: write error: No space left on device", "", "",
+         [] { ::dup2(::open("/dev/full", O_WRONLY), 1); }},
+        {"split @a.bin -n 3 --no-checksum -q", 100000, 0, "", "", "a.bin a.000 a.001 a.002"},
         {"--version", 0, 0, "", "dorvik-cli " DORVIK_VERSION "\n"},
         {"split", 0, 1, "dorvik-cli: split needs a file\nTry 'dorvik-cli --help'"},
         // A question pending, no terminal, no --yes: stop at once, naming it.
@@ -96,7 +103,7 @@ TEST(Cli, ExitStatusTellsTheOutcome) {
         // A failed disk copy is never retried without a terminal, even with
         // --yes: the pieces stay, uncopied.
         {"split @a.bin -n 3 --floppy=@no-disk --yes", 100000, 3,
-         "3 pieces were not copied to a disk.", "", "a.bin a.000 a.001 a.002"},
+         "3 pieces were not copied to a disk.", "", "a.bin a.000 a.000.sha256 a.001 a.002"},
         // The program ignores SIGXFSZ: the write fails, the half-written pieces go.
         {"split @a.bin -n 2", 3000000, 3, "File too large", "", "",
          [] {
@@ -146,6 +153,8 @@ TEST(Cli, StoppedOrRefusedOnASetLeavesItAsItWas) {
          [](const TempDir &d) { fs::remove(d / "a.002"); }},
         {0, "check @a.000", 1, "a.001: the piece has 50000 bytes, 60000 expected.", "",
          [](const TempDir &d) { fs::resize_file(d / "a.001", 50000); }},
+        {0, "check @a.000", 1, "a.003: this piece is damaged", "",
+         [](const TempDir &d) { writeFile(d / "a.003", patternBytes(60000, 9)); }},
     };
     for (const auto &c : table) {
         SCOPED_TRACE(c.args + std::string(c.signal ? " stopped by " : " with ") + c.says);
