@@ -170,20 +170,25 @@ std::optional<Stop> putPiecesInPlace(std::vector<platform::NewFile> &pieces) {
 
 bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
                  const platform::Directory &target, platform::Prompter &prompter) {
-    const std::string floppy =
-        request.floppyDirectory.empty() ? platform::floppyDirectory() : request.floppyDirectory;
     const int N = plan.layout.N;
     for (int i = 1; i <= N; ++i) {
         prompter.ask(detail::infoMessage("Insert disk #" + std::to_string(i), "Dorvik"));
         const std::string &name = plan.names[i - 1];
         const std::string piece = target.pathOf(name);
-        const std::string dest = platform::joinRootAware(floppy, name);
         for (;;) {
+            const std::optional<std::string> disk = findDisk(request, name, prompter);
+            if (!disk)
+                break;
+            const std::string dest = platform::joinRootAware(*disk, name);
             const std::int64_t length = platform::fileLength(piece).value_or(0);
-            detail::ProgressReporter progress(request.monitor, Activity::CopyingToDisk, N, length);
-            progress.beginPiece(i);
-            Status s = platform::copyFile(piece, dest, request.copyMethod, &progress,
-                                          platform::Flush::Durable);
+            Status s = roomOnDisk(dest, length);
+            if (s) {
+                detail::ProgressReporter progress(request.monitor, Activity::CopyingToDisk, N,
+                                                  length);
+                progress.beginPiece(i);
+                s = platform::copyFile(piece, dest, request.copyMethod, &progress,
+                                       platform::Flush::Durable);
+            }
             if (s)
                 break;
             if (s.isCancelled())
@@ -218,6 +223,8 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
 
     stages::SplitPlan plan;
     if (auto stop = stages::checkSplit(request, prompter, result, plan))
+        return end(*stop);
+    if (auto stop = stages::checkSplitRoom(plan, prompter))
         return end(*stop);
     platform::Directory target;
     if (auto stop = stages::layOutSplit(plan, target, result))
