@@ -1,5 +1,6 @@
 #include "platform/drives.h"
 #include "platform/faults.h"
+#include "platform/mounts.h"
 #include "setup/installrun.h"
 #include "tests/setup/desktop_entry_reader.h"
 #include "tests/setup/setup_test_support.h"
@@ -112,6 +113,51 @@ TEST_F(InstallRunTest, FullRunInstallsAndAddsTheMenuEntry) {
     const auto exec = dorvik::testing::splitExec(entry->at("Exec"));
     ASSERT_TRUE(exec);
     EXPECT_EQ(*exec, std::vector<std::string>{target + "/Dorvik.exe"});
+}
+
+// The target's volume as injected: a file limit, free bytes; the answer to a
+// warning. A refusal or Cancel installs nothing, not even the runtime.
+TEST_F(InstallRunTest, TheTargetsVolumeIsCheckedBeforeAnythingIsWritten) {
+    const struct {
+        std::int64_t largest, free;
+        Answer answer;
+        bool installed;
+        std::string says; // the first message's start
+    } table[] = {
+        {11, 1 << 20, Answer::Ok, false,
+         "/Dorvik/order.txt: this file would have 12 bytes; the "
+         "vfat file system of /t holds files of at most 11 bytes."
+         "\nChoose another directory; nothing was installed."},
+        {1 << 30, 1, Answer::Cancel, false, "Installing needs "},
+        {1 << 30, 1, Answer::Ok, true, "Installing needs "},
+    };
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.says);
+        fs::remove_all(home);
+        fs::create_directories(home);
+        prompter.messages.clear();
+        prompter.answers = {row.answer};
+        platform::ScopedVolumeSeam seam(
+            {[&](const std::string &path) -> std::optional<platform::VolumeFacts> {
+                 if (!path.starts_with(view.target))
+                     return std::nullopt;
+                 return platform::VolumeFacts{"/t", "vfat", 1, row.free, row.largest};
+             },
+             {}});
+        const InstallOutcome out = run();
+        EXPECT_EQ(out.installed, row.installed);
+        EXPECT_EQ(out.wentBack, !row.installed);
+        ASSERT_FALSE(prompter.messages.empty());
+        const platform::Message &m = prompter.messages[0];
+        EXPECT_EQ(m.text.rfind(row.says.starts_with("/") ? home + row.says : row.says, 0), 0u)
+            << m.text;
+        EXPECT_EQ(m.title, "Setup");
+        EXPECT_EQ(m.buttons, row.installed || row.answer == Answer::Cancel
+                                 ? platform::Buttons::OkCancel
+                                 : platform::Buttons::Ok);
+        EXPECT_EQ(fs::exists(view.target), row.installed);
+        EXPECT_EQ(fs::exists(home + "/.local/lib/Msvbvm50.dll"), row.installed);
+    }
 }
 
 TEST_F(InstallRunTest, AnswerNoMakesNoEntryButStillRemovesTheLibrary) {

@@ -1,4 +1,5 @@
 #include "platform/fs.h"
+#include "platform/mounts.h"
 #include "platform/widgets/classicicon.h"
 #include "platform/widgets/listcontrols.h"
 #include "platform/widgets/messagebox.h"
@@ -13,6 +14,7 @@
 #include "tests/support/recording_prompter.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -295,6 +297,24 @@ private slots:
         QCOMPARE(testing::readText(target + "/Dorvik.exe"), std::optional<std::string>("program"));
         QCOMPARE(main->Frame1->title(), QString("Directory:"));
         QCOMPARE(main->Label1->text(), q(target));
+    }
+
+    // Cancel to the free-space warning goes back to the window; nothing ends.
+    void cancelledForLackOfSpaceStaysInTheWindow() {
+        testing::TempDir medium;
+        testing::writeFile(medium / "Dorvik._xe", "program");
+        installer().environment.currentDirectory = [&] { return medium.path(); };
+        platform::ScopedVolumeSeam noRoom({[](const std::string &) {
+                                               return platform::VolumeFacts{"/", "ext4", 1, 0, {}};
+                                           },
+                                           {}});
+        prompter_->answers = {platform::Answer::Cancel};
+        Form1 *main = toMainWindow();
+        QTest::mouseClick(main->Command3, Qt::LeftButton);
+        QCOMPARE(ends_, 0);
+        QVERIFY(main->isVisible());
+        QCOMPARE(prompter_->messages.size(), size_t(1));
+        QVERIFY(!QFileInfo::exists(q(home_->path() + "/Dorvik")));
     }
 
     // The run never returns to the event loop while it copies, yet the
