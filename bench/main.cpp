@@ -151,8 +151,11 @@ void removeTree(const std::string &path) {
 // Writes `size` bytes of xorshift data (no two blocks alike, no zeros to
 // skip), 1 MiB at a time.
 void makeSource(const std::string &path, std::int64_t size) {
-    platform::File f;
-    check(f.open(path, platform::File::Mode::Create));
+    platform::Directory dir;
+    check(dir.open(platform::directoryOf(path)));
+    platform::NewFile made;
+    check(made.create(dir, platform::fileNameOf(path)));
+    platform::File &f = made.file();
     std::vector<std::uint64_t> chunk((1 << 20) / 8);
     std::uint64_t x = 0x9E3779B97F4A7C15ull;
     for (std::int64_t at = 0; at < size;) {
@@ -167,14 +170,14 @@ void makeSource(const std::string &path, std::int64_t size) {
         check(f.writeAt(at, chunk.data(), n));
         at += static_cast<std::int64_t>(n);
     }
-    check(f.close());
+    check(made.putInPlace(platform::Flush::None));
 }
 
 // Compares two files, 1 MiB at a time, as cmp would; false when either is
 // missing or their lengths differ.
 bool sameContents(const std::string &a, const std::string &b) {
     platform::File fa, fb;
-    if (!fa.open(a, platform::File::Mode::Read) || !fb.open(b, platform::File::Mode::Read))
+    if (!fa.open(a) || !fb.open(b))
         return false;
     const auto la = fa.length(), lb = fb.length();
     if (!la || !lb || *la != *lb)

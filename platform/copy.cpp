@@ -1,6 +1,8 @@
 #include "platform/copy.h"
 
-#include "platform/fs.h"
+#include "platform/directory.h"
+#include "platform/file.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -153,7 +155,7 @@ private:
 
     Status report(std::int64_t bytes) const {
         if (bytes > 0 && observer_ && !observer_->copied(bytes))
-            return Status::cancelled();
+            return Status::stopped();
         return {};
     }
 
@@ -333,8 +335,7 @@ Status extendTo(File &out, std::int64_t end) {
 } // namespace
 
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                 std::int64_t length, std::size_t /*blockSize*/, CopyMethod method,
-                 CopyObserver *observer) {
+                 std::int64_t length, CopyMethod method, CopyObserver *observer) {
     if (length < 0)
         return Status::failure(in.path() + ": negative length to copy");
     if (length == 0)
@@ -348,10 +349,9 @@ Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t 
 }
 
 Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                       std::int64_t length, std::size_t blockSize, CopyMethod method,
-                       CopyObserver *observer) {
+                       std::int64_t length, CopyMethod method, CopyObserver *observer) {
     if (method == CopyMethod::Buffered || length <= 0)
-        return copyRange(in, inOffset, out, outOffset, length, blockSize, method, observer);
+        return copyRange(in, inOffset, out, outOffset, length, method, observer);
 
     const std::int64_t end = inOffset + length;
     Copier copier(in, out, method, observer);
@@ -391,6 +391,30 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
     if (Status s = copier.checkUnchanged(); !s)
         return s;
     return extendTo(out, outOffset + length);
+}
+
+Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
+                CopyObserver *observer, Flush flush) {
+    if (sameFile(from, to))
+        return Status::failure(to + ": is the same file as " + from);
+    File in;
+    if (Status s = in.open(from); !s)
+        return s;
+    struct stat st {};
+    if (::fstat(in.descriptor(), &st) != 0)
+        return Status::fromErrno(from, errno);
+
+    Directory dir;
+    if (Status s = dir.open(directoryOf(to), to); !s)
+        return s;
+    NewFile out;
+    if (Status s = out.create(dir, fileNameOf(to), st.st_mode & 0777); !s)
+        return s;
+    if (Status s = copyIntoNewFile(in, 0, out.file(), 0, static_cast<std::int64_t>(st.st_size),
+                                   method, observer);
+        !s)
+        return s;
+    return out.putInPlace(flush);
 }
 
 void setCopyRoundDelay(std::chrono::microseconds delay) {

@@ -1,8 +1,10 @@
 // Moving bytes between two open files: through the process's own pipe with
 // splice() where it works, else the kernel's copy, else a block buffer in the
-// process; every round reported to an observer that may stop the copy.
+// process; every round reported to an observer that may stop the copy. And
+// the whole-file copy built on it.
 #pragma once
 
+#include "platform/newfile.h"
 #include "platform/status.h"
 
 #include <chrono>
@@ -10,8 +12,6 @@
 #include <cstdint>
 
 namespace dorvik::platform {
-
-class File;
 
 // How data moves between two files. Whatever the method, the bytes written
 // are the same; the methods differ in speed and in where they work.
@@ -28,7 +28,7 @@ public:
     virtual ~CopyObserver() = default;
     // `bytes` more bytes of the range are done since the last call (written,
     // or left a hole in a new file). Returning false stops the copy: it then
-    // returns Status::cancelled() and leaves the file being written as it is
+    // returns Status::stopped() and leaves the file being written as it is
     // (the caller removes it).
     virtual bool copied(std::int64_t bytes) = 0;
 };
@@ -46,13 +46,12 @@ constexpr std::int64_t kCopyAlignment = 64 << 10;
 // of `out` (the last round ends with the range). The method picks the path
 // (see CopyMethod); a path the kernel refuses for these files (EXDEV,
 // EINVAL, EOPNOTSUPP, ...) hands the rest of the range to the next one.
-// `blockSize` is no longer the buffer's size (rounds are); it is kept for
-// callers that name their unit. Never makes up a byte: a source shorter than
+// Never makes up a byte: a source shorter than
 // the range, or one whose length changes during the copy, fails with
 // "name: ..." and what was written stays for the caller to remove. EINTR and
 // short counts are retried. Errors name the file that failed.
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                 std::int64_t length, std::size_t blockSize, CopyMethod method = CopyMethod::Auto,
+                 std::int64_t length, CopyMethod method = CopyMethod::Auto,
                  CopyObserver *observer = nullptr);
 
 // copyRange into a range of `out` that holds nothing yet (a new file). Unless
@@ -63,8 +62,22 @@ Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t 
 // whole. A source that ends early or changes length fails as for copyRange:
 // no zeros are ever made up in place of missing data.
 Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
-                       std::int64_t length, std::size_t blockSize,
-                       CopyMethod method = CopyMethod::Auto, CopyObserver *observer = nullptr);
+                       std::int64_t length, CopyMethod method = CopyMethod::Auto,
+                       CopyObserver *observer = nullptr);
+
+// Whole-file copy of `from` (any regular file the caller may read, a
+// read-only one too) to `to`, replacing `to`, as a NewFile: written under a
+// temporary name beside `to` and put in place only when complete; on failure
+// nothing is left behind and an existing `to` is untouched. The copy ends with
+// the source's permission bits less the umask. Refuses to copy a file onto
+// itself. Holes of a sparse source stay holes (with CopyMethod::Auto).
+// `observer`, when given, hears of every round and may stop the copy. With
+// Flush::Durable the copy and its directory entry are on the device when
+// copyFile succeeds; a failing flush fails the copy. Errors name `from` or
+// `to`.
+Status copyFile(const std::string &from, const std::string &to,
+                CopyMethod method = CopyMethod::Auto, CopyObserver *observer = nullptr,
+                Flush flush = Flush::None);
 
 // Test seam: every round of every copy waits this long first, so that a test
 // can watch a long run and stop it half-way. Zero (the default) waits not.

@@ -5,7 +5,7 @@
 namespace dorvik::platform {
 
 Status Status::fromErrno(const std::string &path, int errnum) {
-    return Status(path + ": " + std::strerror(errnum));
+    return failure(path + ": " + std::strerror(errnum));
 }
 
 } // namespace dorvik::platform

@@ -1,6 +1,7 @@
-// Outcome of a file-system call: success, or the reason it failed in the
-// form "name: reason", ready to be shown to the user. A caller that drops a
-// Status on purpose says why, with a (void) cast and a comment.
+// Outcome of a file-system call: success, a failure with its reason in the
+// form "name: reason", ready to be shown to the user, or a stop the user
+// asked for. A caller that drops a Status on purpose says why, with a (void)
+// cast and a comment.
 #pragma once
 
 #include <string>
@@ -11,26 +12,25 @@ namespace dorvik::platform {
 class [[nodiscard]] Status {
 public:
     Status() = default;
-    static Status failure(std::string message) { return Status(std::move(message)); }
+    static Status failure(std::string message) { return Status(State::Failed, std::move(message)); }
     // "path: strerror(errnum)".
     static Status fromErrno(const std::string &path, int errnum);
-    // The user stopped the operation. Not a failure to report: the caller
-    // cleans up and shows nothing.
-    static Status cancelled() {
-        Status s("Cancelled");
-        s.cancelled_ = true;
-        return s;
-    }
+    // The user asked to stop. Neither success nor a failure: there is no
+    // reason to show, and the caller removes what it wrote and ends quietly.
+    static Status stopped() { return Status(State::Stopped, {}); }
 
-    bool ok() const { return !failed_; }
+    // Success only; a failure and a stop are both not ok.
+    bool ok() const { return state_ == State::Ok; }
     explicit operator bool() const { return ok(); }
+    bool failed() const { return state_ == State::Failed; }
+    bool isStopped() const { return state_ == State::Stopped; }
+    // The reason of a failure; empty for success and for a stop.
     const std::string &message() const { return message_; }
-    bool isCancelled() const { return cancelled_; }
 
 private:
-    explicit Status(std::string message) : failed_(true), message_(std::move(message)) {}
-    bool failed_ = false;
-    bool cancelled_ = false;
+    enum class State { Ok, Failed, Stopped };
+    Status(State state, std::string message) : state_(state), message_(std::move(message)) {}
+    State state_ = State::Ok;
     std::string message_;
 };
 

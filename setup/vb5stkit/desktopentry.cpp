@@ -69,7 +69,7 @@ Status replaceFile(const std::string &path, const std::string &text) {
         s = file.file().writeAt(0, text.data(), text.size());
     if (s)
         s = file.putInPlace(platform::Flush::Durable);
-    return platform::underFinalName(s, file.file().path(), path);
+    return s;
 }
 
 } // namespace

@@ -27,14 +27,11 @@ Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod
     const std::int64_t P = set.pieceSize;
     for (int k = 0; k < N; ++k) {
         platform::File in;
-        if (Status s = in.open(set.pieces[k], platform::File::Mode::Read); !s)
+        if (Status s = in.open(set.pieces[k]); !s)
             return s;
         const std::int64_t length = (k == N - 1) ? set.lastLength : P;
         progress.beginPiece(k + 1);
-        if (Status s = platform::copyIntoNewFile(in, 0, out, k * P, length,
-                                                 static_cast<std::size_t>(set.blockSize), method,
-                                                 &progress);
-            !s)
+        if (Status s = platform::copyIntoNewFile(in, 0, out, k * P, length, method, &progress); !s)
             return s;
         if (Status s = in.close(); !s)
             return s;
@@ -68,7 +65,7 @@ SetCheck checkSet(const std::string &first) {
     // file is refused rather than failed.
     {
         platform::File in;
-        if (Status s = in.open(first, platform::File::Mode::Read); !s) {
+        if (Status s = in.open(first); !s) {
             if (platform::exists(first) && !platform::isRegularFile(first))
                 return refuse(s.message(), kNothingJoined);
             return failed(s.message(), kNothingJoined);
@@ -168,10 +165,9 @@ std::optional<Stop> rebuild(const PieceSet &set, const platform::Directory &dir,
                     rebuilt + " was joined, but it may not be safe on the disk yet; no piece was "
                               "deleted."};
     // The temporary goes with `out`.
-    if (s.isCancelled())
+    if (s.isStopped())
         return Stop{Outcome::Cancelled, {}, {}};
-    return Stop{Outcome::Failed, platform::underFinalName(s, out.file().path(), rebuilt).message(),
-                kNothingJoined};
+    return Stop{Outcome::Failed, s.message(), kNothingJoined};
 }
 
 void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *monitor) {
@@ -268,7 +264,7 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         if (Status s = stages::copyToTarget(set, target, shortTarget, request.copyMethod,
                                             request.monitor, !request.deletePieces);
             !s) {
-            if (s.isCancelled()) {
+            if (s.isStopped()) {
                 // The rebuilt file stays beside the pieces; only the half copy went.
                 busy.end();
                 result.outcome = Outcome::Cancelled;

@@ -45,7 +45,7 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
     result.suffix = platform::lastCharacters(source, 3);
     plan.source = source;
 
-    if (Status s = plan.in.open(source, platform::File::Mode::Read); !s)
+    if (Status s = plan.in.open(source); !s)
         return failed(Outcome::Failed, s.message(), kNothingWritten);
     Status lengthStatus;
     const std::optional<std::int64_t> L = plan.in.length(&lengthStatus);
@@ -129,30 +129,28 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
     const Layout &l = plan.layout;
     detail::ProgressReporter progress(monitor, Activity::Splitting, l.N, l.L);
     // On the way out of a failure every temporary goes with `pieces`.
-    auto stop = [&](const Status &s, const platform::NewFile &piece) {
-        const std::string reason =
-            platform::underFinalName(s, piece.file().path(), piece.path()).message();
+    auto stop = [&](const Status &s) {
         pieces.clear();
-        if (s.isCancelled())
+        if (s.isStopped())
             return Stop{Outcome::Cancelled, {}, {}};
-        return failed(Outcome::Failed, reason, kPiecesRemoved);
+        return failed(Outcome::Failed, s.message(), kPiecesRemoved);
     };
     for (int k = 0; k < l.N; ++k) {
         pieces.emplace_back();
         platform::NewFile &piece = pieces.back();
         progress.beginPiece(k + 1);
         if (Status s = piece.create(target, plan.names[k]); !s)
-            return stop(s, piece);
+            return stop(s);
         const std::int64_t length = (k == l.N - 1) ? l.P + l.R : l.P;
-        if (Status s = platform::copyIntoNewFile(plan.in, k * l.P, piece.file(), 0, length,
-                                                 static_cast<std::size_t>(l.b), method, &progress);
+        if (Status s = platform::copyIntoNewFile(plan.in, k * l.P, piece.file(), 0, length, method,
+                                                 &progress);
             !s)
-            return stop(s, piece);
+            return stop(s);
         if (k == 0) {
             if (Status s =
                     piece.file().writeAt(l.P, plan.trailerBytes.data(), plan.trailerBytes.size());
                 !s)
-                return stop(s, piece);
+                return stop(s);
         }
     }
     if (Status s = plan.in.close(); !s) {
@@ -191,7 +189,7 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
             }
             if (s)
                 break;
-            if (s.isCancelled())
+            if (s.isStopped())
                 return false;
             const platform::Message m = detail::failureMessage(
                 s.message(),

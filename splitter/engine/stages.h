@@ -154,7 +154,7 @@ void deletePieces(const PieceSet &set, const platform::Directory &dir, Monitor *
 // into it under its own name (`shortTarget` + name), activity
 // CopyingToTarget. The copy is not flushed: the rebuilt file beside the
 // pieces is the join's result and stays in every case. A stop request
-// removes the half copy and returns Status::cancelled(); an older file of
+// removes the half copy and returns Status::stopped(); an older file of
 // the rebuilt name beside the pieces that the rebuild replaced is not
 // brought back (the rebuilt file is complete and checked, and the user
 // stopped only the copy). With `stoppable` false (the pieces are gone, so the

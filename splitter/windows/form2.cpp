@@ -56,7 +56,7 @@ bool openFile(Form1 &main, const QString &path) {
     } else {
         // Opened once, as the split or the join will open it.
         platform::File file;
-        if (file.open(native, platform::File::Mode::Read).ok())
+        if (file.open(native).ok())
             length = file.length();
         if (!length)
             problem = "This file cannot be read.";

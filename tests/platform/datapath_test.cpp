@@ -62,17 +62,13 @@ TEST(ReadOnlySource, CopiesForAnOrdinaryUserWithTheSourcesBits) {
 TEST(OpenNeverBlocks, NamedPipesAndDevicesAreRefusedAtOnce) {
     TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    const auto open = [](const std::string &path, File::Mode mode) {
-        return [=] { return File().open(path, mode); };
-    };
+    const auto open = [](const std::string &path) { return [=] { return File().open(path); }; };
     const struct Case {
         std::string path;
         std::function<Status()> run;
     } cases[] = {
-        {dir / "pipe", open(dir / "pipe", File::Mode::Read)},
-        {dir / "pipe", open(dir / "pipe", File::Mode::Append)},
-        {dir / "pipe", open(dir / "pipe", File::Mode::Create)},
-        {"/dev/null", open("/dev/null", File::Mode::Read)},
+        {dir / "pipe", open(dir / "pipe")},
+        {"/dev/null", open("/dev/null")},
         {dir / "pipe", [&] { return copyFile(dir / "pipe", dir / "copy"); }},
     };
     for (const Case &c : cases) {

@@ -1,5 +1,6 @@
 #include "platform/fs.h"
 
+#include "tests/support/new_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 namespace {
 
 using namespace dorvik::platform;
+using dorvik::testing::newFileAt;
 using dorvik::testing::patternBytes;
 using dorvik::testing::readFile;
 using dorvik::testing::TempDir;
@@ -63,8 +65,7 @@ TEST(Lengths, FilesDirectoriesAndMissing) {
 
 TEST(FileAccess, PositionedReadsAndWrites) {
     TempDir dir;
-    File f;
-    ASSERT_TRUE(f.open(dir / "f", File::Mode::Create).ok());
+    File f = newFileAt(dir / "f");
     ASSERT_TRUE(f.writeAt(10, "abc", 3).ok());
     EXPECT_EQ(f.length(), 13);
     char buffer[3];
@@ -75,7 +76,7 @@ TEST(FileAccess, PositionedReadsAndWrites) {
     EXPECT_TRUE(f.close().ok());
 
     File d;
-    EXPECT_FALSE(d.open(dir.path(), File::Mode::Read).ok()) << "a directory is not a file";
+    EXPECT_FALSE(d.open(dir.path()).ok()) << "a directory is not a file";
 }
 
 class CopyRangeTest : public ::testing::TestWithParam<CopyMethod> {};
@@ -84,10 +85,9 @@ TEST_P(CopyRangeTest, CopiesExactRangeAtOffsets) {
     TempDir dir;
     const std::string data = patternBytes(300001);
     writeFile(dir / "in", data);
-    File in, out;
-    ASSERT_TRUE(in.open(dir / "in", File::Mode::Read).ok());
-    ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
-    ASSERT_TRUE(copyRange(in, 1000, out, 7, 200000, 30001, GetParam()).ok());
+    File in, out = newFileAt(dir / "out");
+    ASSERT_TRUE(in.open(dir / "in").ok());
+    ASSERT_TRUE(copyRange(in, 1000, out, 7, 200000, GetParam()).ok());
     ASSERT_TRUE(out.close().ok());
     const std::string got = readFile(dir / "out");
     ASSERT_EQ(got.size(), 200007u);
@@ -99,11 +99,9 @@ TEST_P(CopyRangeTest, OffsetsBeyondFourGiB) {
     TempDir dir;
     const std::int64_t at = (5LL << 30) + 3;
     const std::string data = patternBytes(100000);
-    File in, out;
-    ASSERT_TRUE(in.open(dir / "in", File::Mode::Create).ok());
+    File in = newFileAt(dir / "in"), out = newFileAt(dir / "out");
     ASSERT_TRUE(in.writeAt(at, data.data(), data.size()).ok());
-    ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
-    ASSERT_TRUE(copyRange(in, at, out, at + 1, 100000, 30001, GetParam()).ok());
+    ASSERT_TRUE(copyRange(in, at, out, at + 1, 100000, GetParam()).ok());
     EXPECT_EQ(out.length(), at + 100001);
     std::string got(100000, '\0');
     ASSERT_TRUE(out.readAt(at + 1, got.data(), got.size()).ok());
@@ -113,10 +111,9 @@ TEST_P(CopyRangeTest, OffsetsBeyondFourGiB) {
 TEST_P(CopyRangeTest, SourceShorterThanRangeFails) {
     TempDir dir;
     writeFile(dir / "in", patternBytes(1000));
-    File in, out;
-    ASSERT_TRUE(in.open(dir / "in", File::Mode::Read).ok());
-    ASSERT_TRUE(out.open(dir / "out", File::Mode::Create).ok());
-    Status s = copyRange(in, 0, out, 0, 2000, 512, GetParam());
+    File in, out = newFileAt(dir / "out");
+    ASSERT_TRUE(in.open(dir / "in").ok());
+    Status s = copyRange(in, 0, out, 0, 2000, GetParam());
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find(dir / "in"), std::string::npos) << s.message();
 }
@@ -136,10 +133,9 @@ TEST(CopyRange, AutoFallsBackWhereTheKernelDeclines) {
     writeFile(other + "/in", data);
     Status s;
     {
-        File in, out;
-        ASSERT_TRUE(in.open(other + "/in", File::Mode::Read).ok());
-        ASSERT_TRUE(out.open(here / "out", File::Mode::Create).ok());
-        s = copyRange(in, 1, out, 3, 250000, 30001, CopyMethod::Auto);
+        File in, out = newFileAt(here / "out");
+        ASSERT_TRUE(in.open(other + "/in").ok());
+        s = copyRange(in, 1, out, 3, 250000, CopyMethod::Auto);
     }
     ::unlink((other + "/in").c_str());
     ::rmdir(other.c_str());
@@ -170,8 +166,7 @@ TEST(CopyFile, HolesOfASparseSourceStayHoles) {
     TempDir dir;
     const std::int64_t at = 64LL << 20;
     const std::string data = patternBytes(5000);
-    File f;
-    ASSERT_TRUE(f.open(dir / "sparse", File::Mode::Create).ok());
+    File f = newFileAt(dir / "sparse");
     ASSERT_TRUE(f.writeAt(at, data.data(), data.size()).ok());
     ASSERT_TRUE(f.close().ok());
     ASSERT_TRUE(copyFile(dir / "sparse", dir / "copy").ok());
@@ -204,10 +199,16 @@ TEST(CopyFile, FailuresLeaveNothingBehind) {
 }
 
 TEST(TemporaryNames, HiddenBesideTheFinalFile) {
-    const std::string t = temporaryNameFor("/some/dir/report.000");
-    EXPECT_EQ(directoryOf(t), "/some/dir");
-    EXPECT_EQ(fileNameOf(t).rfind(".report.000.", 0), 0u) << t;
-    EXPECT_NE(t, temporaryNameFor("/some/dir/report.000"));
+    TempDir dir;
+    Directory d;
+    ASSERT_TRUE(d.open(dir.path()));
+    NewFile a, b;
+    ASSERT_TRUE(a.create(d, "report.000"));
+    ASSERT_TRUE(b.create(d, "report.000"));
+    EXPECT_EQ(a.temporaryName().rfind(".report.000.part-", 0), 0u) << a.temporaryName();
+    EXPECT_NE(a.temporaryName(), b.temporaryName());
+    EXPECT_EQ(dorvik::testing::listDirectory(dir.path()),
+              (std::set<std::string>{a.temporaryName(), b.temporaryName()}));
 }
 
 TEST(TemporaryNames, ALongNameStillGivesAUsableTemporary) {
@@ -218,7 +219,11 @@ TEST(TemporaryNames, ALongNameStillGivesAUsableTemporary) {
     writeFile(dir / "src", "data");
     ASSERT_TRUE(copyFile(dir / "src", dir / name).ok());
     EXPECT_EQ(readFile(dir / name), "data");
-    const std::string t = fileNameOf(temporaryNameFor(dir / name));
+    Directory d;
+    ASSERT_TRUE(d.open(dir.path()));
+    NewFile f;
+    ASSERT_TRUE(f.create(d, name));
+    const std::string t = f.temporaryName();
     EXPECT_LE(t.size(), 255u);
     EXPECT_EQ(t.find('\xc3'), std::string::npos) << "cut before the two-byte character";
 }

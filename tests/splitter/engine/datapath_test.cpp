@@ -268,6 +268,43 @@ TEST(ReadOnlyFiles, AReadOnlySourceSplitsToDisksAndJoinsElsewhere) {
               (std::set<std::string>{"f.000", "f.001", "f.002", "f.bin"}));
 }
 
+// A directory an ordinary user cannot write: the message names the file the
+// user asked for, once, and never a temporary.
+TEST(ReadOnlyFiles, ADirectoryThatCannotBeWrittenIsNamedOnce) {
+    TempDir dir;
+    writeFile(dir / "f.bin", patternBytes(200001));
+    ASSERT_EQ(splitInto(dir / "f.bin", dir / "set"), Outcome::Done);
+    ASSERT_EQ(::mkdir((dir / "ro").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod((dir / "set").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const struct {
+        std::function<Outcome(EventLog &)> run;
+        std::string message;
+    } cases[] = {
+        {[&](EventLog &log) {
+             return engine::split(splitRequest(dir / "f.bin", dir / "ro", 3), log).outcome;
+         },
+         dir / "ro/f.000: Permission denied\nThe split was stopped; the pieces it had written "
+               "were removed."},
+        {[&](EventLog &log) {
+             return engine::join(joinRequest(dir / "set/f.000", ""), log).outcome;
+         },
+         dir / "set/f.bin: Permission denied\nNothing was joined; the pieces are untouched."},
+    };
+    for (const auto &c : cases) {
+        const int code = runAsNobody([&] {
+            EventLog log;
+            return c.run(log) == Outcome::Failed && log.messages.size() == 1 &&
+                           log.messages[0].text == c.message
+                       ? 0
+                       : 1;
+        });
+        if (code == kCannotDrop)
+            GTEST_SKIP() << "cannot drop to uid 65534 here";
+        EXPECT_EQ(code, 0) << c.message;
+    }
+}
+
 // An older set and an older file of the rebuilt name are there; a split of
 // newer bytes over them, or a join that would delete its pieces, stops.
 TEST(Stop, ASplitOrJoinStoppedAtAnyPieceLeavesEveryFileAsBefore) {

@@ -2,6 +2,7 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "splitter/engine/format.h"
+#include "tests/support/new_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -101,8 +102,7 @@ TEST(SplitLarge, SparseSourceBeyondFourGiB) {
     const std::int64_t L = (4LL << 30) + 123457;
     const Layout l = *layout(L, 2);
     {
-        platform::File f;
-        ASSERT_TRUE(f.open(source, platform::File::Mode::Create));
+        platform::File f = dorvik::testing::newFileAt(source);
         ASSERT_EQ(::ftruncate(f.descriptor(), L), 0);
         // Data at the start, across the piece boundary, across 4 GiB, at the end.
         for (std::int64_t at :
@@ -126,8 +126,8 @@ TEST(SplitLarge, SparseSourceBeyondFourGiB) {
     EXPECT_EQ(listDirectory(dir / "out"), std::set<std::string>{"huge.img"});
 
     platform::File a, b;
-    ASSERT_TRUE(a.open(source, platform::File::Mode::Read));
-    ASSERT_TRUE(b.open(dir / "out/huge.img", platform::File::Mode::Read));
+    ASSERT_TRUE(a.open(source));
+    ASSERT_TRUE(b.open(dir / "out/huge.img"));
     EXPECT_EQ(b.length(), L);
     for (std::int64_t at :
          std::vector<std::int64_t>{0, l.P - 5000, 2LL << 30, (4LL << 30) - 4000, L - 9000}) {

@@ -1,0 +1,93 @@
+#include "splitter/engine/rangehasher.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace dorvik::engine;
+namespace platform = dorvik::platform;
+using dorvik::testing::patternBytes;
+using dorvik::testing::TempDir;
+using dorvik::testing::writeFile;
+
+namespace {
+
+// One call on the hasher: add() of file 0 or 1, else addBytes(), or cut()
+// when there are no bytes either.
+struct Step {
+    int file = -1;
+    std::int64_t offset = 0, length = 0;
+    std::string bytes = {};
+};
+
+// Two files of known bytes, open for reading.
+class RangeHasherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i : {0, 1}) {
+            writeFile(dir / std::to_string(i), bytes[i]);
+            ASSERT_TRUE(files[i].open(dir / std::to_string(i), platform::File::Mode::Read));
+        }
+    }
+    TempDir dir;
+    const std::string bytes[2] = {patternBytes(300'001, 1), patternBytes(70'000, 2)};
+    platform::File files[2];
+};
+
+} // namespace
+
+// The digests of what was given between cuts, or the read error of file 1
+// and no digests.
+TEST_F(RangeHasherTest, DigestsOfRangesBytesAndCuts) {
+    const std::string &a = bytes[0], &b = bytes[1];
+    const struct {
+        std::vector<Step> steps;
+        std::vector<std::string> messages; // whose digests come back
+        std::string failure = {};          // after the path of file 1
+    } rows[] = {
+        {{}, {}},
+        {{{0, 0, 300'001}, {}, {1, 0, 70'000}}, {a, b}}, // a final cut implied
+        {{{1, 5, 69'995}, {-1, 0, 0, "trailer"}, {0, 299'000, 1'001}, {}, {}, {-1, 0, 0, "x"}, {}},
+         {b.substr(5) + "trailer" + a.substr(299'000), "", "x"}},
+        {{{0, 17, 0}}, {""}},
+        {{{0, 0, 10}, {}, {1, 69'000, 1'001}}, {}, ": file ended before the expected length"},
+        {{{1, 0, -1}}, {}, ": Invalid argument"},
+    };
+    for (const auto &row : rows) {
+        RangeHasher hasher(4099); // most ranges end in a short chunk
+        for (const Step &s : row.steps) {
+            if (s.file >= 0)
+                hasher.add(files[s.file], s.offset, s.length);
+            else if (!s.bytes.empty())
+                hasher.addBytes(s.bytes);
+            else
+                hasher.cut();
+        }
+        std::vector<Sha256::Digest> digests, expected;
+        for (const std::string &message : row.messages)
+            expected.push_back(Sha256::of(message));
+        const platform::Status status = hasher.finish(digests);
+        EXPECT_EQ(status.message(), row.failure.empty() ? "" : files[1].path() + row.failure);
+        EXPECT_EQ(digests, expected);
+    }
+}
+
+// abandon() returns in the middle of a terabyte; finish() then tells of it.
+TEST_F(RangeHasherTest, AbandonStopsInTheMiddleOfARange) {
+    platform::File huge;
+    writeFile(dir / "huge", "");
+    ASSERT_EQ(::truncate((dir / "huge").c_str(), 1LL << 40), 0); // sparse: no disk used
+    ASSERT_TRUE(huge.open(dir / "huge", platform::File::Mode::Read));
+    RangeHasher hasher;
+    hasher.add(huge, 0, 1LL << 40);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it start reading
+    hasher.abandon();
+    std::vector<Sha256::Digest> digests;
+    EXPECT_TRUE(hasher.finish(digests).isCancelled());
+    EXPECT_TRUE(digests.empty());
+}
