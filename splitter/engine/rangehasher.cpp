@@ -90,7 +90,7 @@ Status RangeHasher::hashRange(const Item &item, Sha256 &hash, std::vector<unsign
     std::int64_t offset = item.offset, left = item.length;
     while (left > 0) {
         if (abandoned_.load(std::memory_order_relaxed))
-            return Status::cancelled();
+            return Status::stopped();
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, chunkBytes_));
         if (Status s = item.file->readAt(offset, buffer.data(), n); !s)
             return s;
@@ -124,7 +124,7 @@ Status RangeHasher::finish(std::vector<Sha256::Digest> &digests) {
     stop(false);
     digests.clear();
     if (abandoned_)
-        return Status::cancelled();
+        return Status::stopped();
     if (!status_)
         return status_;
     digests = digests_;

@@ -47,7 +47,7 @@ public:
     // Waits until everything queued is hashed and ends the thread. Gives the
     // digests in cut order, a final cut implied when add() or addBytes() was
     // called since the last one. A read error comes back as "name: reason"
-    // of the file, and no digests; after abandon(), Status::cancelled().
+    // of the file, and no digests; after abandon(), Status::stopped().
     // Nothing is queued any more afterwards; a second call answers the same.
     platform::Status finish(std::vector<Sha256::Digest> &digests);
     // Stops the thread at its next chunk at the latest and waits for it;

@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         for (int i : {0, 1}) {
             writeFile(dir / std::to_string(i), bytes[i]);
-            ASSERT_TRUE(files[i].open(dir / std::to_string(i), platform::File::Mode::Read));
+            ASSERT_TRUE(files[i].open(dir / std::to_string(i)));
         }
     }
     TempDir dir;
@@ -82,12 +82,12 @@ TEST_F(RangeHasherTest, AbandonStopsInTheMiddleOfARange) {
     platform::File huge;
     writeFile(dir / "huge", "");
     ASSERT_EQ(::truncate((dir / "huge").c_str(), 1LL << 40), 0); // sparse: no disk used
-    ASSERT_TRUE(huge.open(dir / "huge", platform::File::Mode::Read));
+    ASSERT_TRUE(huge.open(dir / "huge"));
     RangeHasher hasher;
     hasher.add(huge, 0, 1LL << 40);
     std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it start reading
     hasher.abandon();
     std::vector<Sha256::Digest> digests;
-    EXPECT_TRUE(hasher.finish(digests).isCancelled());
+    EXPECT_TRUE(hasher.finish(digests).isStopped());
     EXPECT_TRUE(digests.empty());
 }
