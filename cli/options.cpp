@@ -196,32 +196,38 @@ Options:
                   split: where the pieces go, made if missing (default:
                   FILE's directory); join: also copy the rebuilt file into
                   DIR (default: the pieces' directory, no copy)
-  --floppy[=DIR]  split: afterwards copy the pieces to floppy disks, one per
-                  disk, into DIR (default: @FLOPPY@), asking for each
-                  disk in turn; a piece that cannot be copied can be retried
+  --floppy[=DIR]  split: afterwards copy the pieces to disks, one per disk,
+                  asking for each disk in turn, into DIR or else onto the
+                  removable disk mounted then: @FLOPPY@ when mounted, else
+                  the one disk under /media or /run/media (none or several:
+                  asked again). A piece that cannot be copied can be retried
                   or skipped. Only with --floppy is there the question whether
                   to go on when the pieces are larger than a floppy disk
   --no-checksum   split: write no .sha256 file (a join then checks sizes only)
   --delete        join: delete the pieces (and their .sha256 file) once the
                   file is rebuilt
-  -y, --yes       answer OK to every question instead of asking: each disk
-                  and the warning about pieces too large for a disk. Never
-                  retries a failed copy: without a terminal that piece is
-                  skipped
+  -y, --yes       answer OK to every question instead of asking: each disk,
+                  the warning about pieces too large for a disk and the one
+                  about too little free space. Never retries a failed copy:
+                  without a terminal that piece is skipped
   -q, --quiet     show no progress and no success message (errors still show);
                   check: print nothing, tell by the exit status only
   -h, --help      show this help and exit
       --version   show the version and exit
+
+Before writing, split and join check the volumes they write on: a file
+larger than the file system holds (FAT: 4 GiB - 1 byte) is refused; too
+little free space is a question.
 
 Questions are asked on the terminal. Without one, a question that --yes does
 not answer stops the run, naming --yes; nothing is left half written.
 Ctrl+C (or SIGTERM, SIGHUP) stops a split or join and removes what it had
 half written; files that were there before stay as they were.
 
-Exit status: 0 done; 1 refused (a usage error, a file that cannot be split, a
-set that is not whole or does not match its checksums, an unanswered
-question); 2 cancelled; 3 failed (a file could not be read or written, or a
-piece did not reach its disk).
+Exit status: 0 done; 1 refused (a usage error, a file that cannot be split or
+is too large for the file system it goes to, a set that is not whole or does
+not match its checksums, an unanswered question); 2 cancelled; 3 failed (a
+file could not be read or written, or a piece did not reach its disk).
 )";
     text.replace(text.find("@FLOPPY@"), 8, platform::floppyDirectory());
     return text;

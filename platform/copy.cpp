@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace dorvik::platform {
@@ -138,8 +139,13 @@ public:
         return {};
     }
 
-    // `bytes` of the range are left a hole: done as far as the observer goes.
-    Status skipped(std::int64_t bytes) { return report(bytes); }
+    // `bytes` of the range are left a hole: done as far as the observer
+    // goes, but told only once the file reaches past them (with the next
+    // round written, or at flushHoles()), so that they read back as zeros.
+    void skipped(std::int64_t bytes) { hole_ += bytes; }
+    // Tells the observer of the holes not told of yet; call once the file
+    // reaches the range's end.
+    Status flushHoles() { return tell(std::exchange(hole_, 0)); }
 
 private:
     Status changed() const {
@@ -153,7 +159,17 @@ private:
         return Status::failure(in_.path() + ": file ended before the expected length");
     }
 
-    Status report(std::int64_t bytes) const {
+    // `bytes` were written: tells the observer of them, after the holes
+    // before them (the file now reaches past those).
+    Status report(std::int64_t bytes) {
+        if (bytes <= 0)
+            return {};
+        if (Status s = flushHoles(); !s)
+            return s;
+        return tell(bytes);
+    }
+
+    Status tell(std::int64_t bytes) const {
         if (bytes > 0 && observer_ && !observer_->copied(bytes))
             return Status::stopped();
         return {};
@@ -311,6 +327,7 @@ private:
     bool splice_ = false;
     bool kernel_ = false;
     std::int64_t inLength_ = 0;
+    std::int64_t hole_ = 0; // bytes left a hole, not told of yet
     Pipe pipe_;
     std::vector<char> buffer_;
 };
@@ -357,10 +374,6 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
     Copier copier(in, out, method, observer);
     if (Status s = copier.begin(end); !s)
         return s;
-    // The file reaches the range's end from the start, so that a hole the
-    // observer hears of as done reads as the zeros it stands for.
-    if (Status s = extendTo(out, outOffset + length); !s)
-        return s;
     std::int64_t pos = inOffset;
     while (pos < end) {
         const off_t data = ::lseek(in.descriptor(), static_cast<off_t>(pos), SEEK_DATA);
@@ -369,8 +382,7 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
             // file still has the length it had (a shrunk file says so too).
             if (Status s = copier.checkUnchanged(); !s)
                 return s;
-            if (Status s = copier.skipped(end - pos); !s)
-                return s;
+            copier.skipped(end - pos);
             pos = end;
             break;
         }
@@ -383,8 +395,7 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
         }
         const std::int64_t start = std::min<std::int64_t>(data, end);
         if (start > pos)
-            if (Status s = copier.skipped(start - pos); !s)
-                return s;
+            copier.skipped(start - pos);
         if (start == end)
             break;
         const std::int64_t stop = std::min<std::int64_t>(hole, end);
@@ -394,7 +405,9 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
     }
     if (Status s = copier.checkUnchanged(); !s)
         return s;
-    return extendTo(out, outOffset + length);
+    if (Status s = extendTo(out, outOffset + length); !s)
+        return s;
+    return copier.flushHoles();
 }
 
 Status copyFile(const std::string &from, const std::string &to, CopyMethod method,

@@ -56,9 +56,9 @@ Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t 
 
 // copyRange into a range of `out` that holds nothing yet (a new file). Unless
 // the method is Buffered, the holes of a sparse source are not copied but
-// stay holes in `out`, whose length is set to reach the end of the range
-// before anything is copied; the observer hears of a hole as of bytes done
-// (and can read them back as zeros). Found with SEEK_DATA and
+// stay holes in `out` (whose length is set to reach the end of the range);
+// the observer hears of a hole as of bytes done once the file reaches past
+// it, so that every range it hears of reads back as what it stands for. Found with SEEK_DATA and
 // SEEK_HOLE; where the file system cannot tell them, the range is copied
 // whole. A source that ends early or changes length fails as for copyRange:
 // no zeros are ever made up in place of missing data.

@@ -1,18 +1,16 @@
 #include "platform/drives.h"
 
 #include "platform/fs.h"
+#include "platform/mounts.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
-#include <mntent.h>
 #include <pwd.h>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,24 +26,6 @@ bool isRealFileSystem(const std::string &type) {
         "ntfs",     "ntfs3", "fuseblk", "iso9660", "udf",   "hfsplus", "f2fs",  "jfs",
         "reiserfs", "zfs",   "nfs",     "nfs4",    "cifs",  "smb3",    "9p"};
     return real.count(type) > 0;
-}
-
-// Mount tables escape blanks and a few other characters as \ooo.
-std::string unescapeMountField(const std::string &text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() &&
-            std::isdigit(static_cast<unsigned char>(text[i + 1])) &&
-            std::isdigit(static_cast<unsigned char>(text[i + 2])) &&
-            std::isdigit(static_cast<unsigned char>(text[i + 3]))) {
-            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
-                                     (text[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 bool readsOne(const std::string &path) {
@@ -76,26 +56,6 @@ bool isRemovable(const std::string &device, const std::string &mountPoint) {
     return false;
 }
 
-struct Mount {
-    std::string device, mountPoint, type;
-};
-
-std::vector<Mount> mountTable() {
-    std::vector<Mount> mounts;
-    std::ifstream in("/proc/self/mounts");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        Mount m;
-        if (fields >> m.device >> m.mountPoint >> m.type) {
-            m.device = unescapeMountField(m.device);
-            m.mountPoint = unescapeMountField(m.mountPoint);
-            mounts.push_back(std::move(m));
-        }
-    }
-    return mounts;
-}
-
 bool onMountPoint(const std::string &path, const std::string &mountPoint) {
     if (mountPoint == "/")
         return !path.empty() && path[0] == '/';
@@ -123,15 +83,14 @@ std::string canonical(std::string path) {
 
 std::vector<Volume> volumes() {
     // Later mounts hide earlier ones on the same mount point.
-    std::vector<Mount> table = mountTable();
     std::vector<Volume> found;
-    for (const Mount &m : table) {
+    for (const MountEntry &m : mountTable()) {
         const bool root = m.mountPoint == "/";
         if (!root && !isRealFileSystem(m.type))
             continue;
         if (!isDirectory(m.mountPoint))
             continue; // a single file bound into place is no drive
-        Volume v{m.mountPoint, m.device, m.type, !root && isRemovable(m.device, m.mountPoint)};
+        Volume v{m.mountPoint, m.source, m.type, !root && isRemovable(m.source, m.mountPoint)};
         auto same = std::find_if(found.begin(), found.end(),
                                  [&](const Volume &o) { return o.mountPoint == v.mountPoint; });
         if (same != found.end())

@@ -98,7 +98,9 @@ Status NewFile::complete(Flush flush) {
         return {};
     if (!file_.isOpen())
         return Status::failure(path() + ": no file is being written");
-    if (::fchmod(file_.descriptor(), mode_) != 0)
+    // A file system that keeps no permission bits of its own (a FUSE FAT
+    // driver) refuses to be asked; the file keeps the bits it shows.
+    if (::fchmod(file_.descriptor(), mode_) != 0 && errno != ENOSYS && errno != EOPNOTSUPP)
         return Status::fromErrno(path(), errno);
     if (flush == Flush::Durable) {
         if (Status s = internal::flushDescriptor(file_.descriptor(), path()); !s)

@@ -54,7 +54,9 @@ public:
     // The final path, for messages.
     std::string path() const;
 
-    // Writing is done: sets the final permission bits and, with
+    // Writing is done: sets the final permission bits (where the file
+    // system keeps any: one that answers ENOSYS or EOPNOTSUPP leaves the
+    // file as it shows it) and, with
     // Flush::Durable, flushes the data; without, it still collects a
     // delayed write error (as a close would). The file stays open and
     // locked.

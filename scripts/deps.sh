@@ -10,6 +10,7 @@ packages=(
   fontconfig fonts-dejavu-core fonts-liberation
   xvfb xauth
   dpkg-dev file groff-base desktop-file-utils appstream librsvg2-bin
+  fusefat dosfstools
 )
 
 missing=()

@@ -78,7 +78,8 @@ void Form1::Command3_Click() {
     if (installer()->ending())
         return;
     widgets::MessageBoxPrompter prompter(this);
-    runInstallation(*this, prompter, installer()->environment);
+    if (runInstallation(*this, prompter, installer()->environment).wentBack)
+        return; // nothing was installed; the user may choose another directory
     installer()->end();
 }
 

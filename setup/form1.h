@@ -21,6 +21,8 @@ public:
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
+    // Runs the installation and ends the installer, unless the run went
+    // back before installing anything (no room on the target's volume).
     void Command3_Click();
 
     QGroupBox *Frame2;

@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 #include "platform/fs.h"
+#include "platform/mounts.h"
 #include "setup/shelllink.h"
 
 namespace dorvik::setup {
@@ -29,6 +30,33 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
         m.icon = platform::Icon::Critical;
     }
     return m;
+}
+
+// Checks the files the run is about to copy against the volumes they go to;
+// false when the run is to stop before it writes anything.
+bool roomToInstall(const std::vector<CopyStep> &steps, const std::string &systemDirectory,
+                   platform::Prompter &prompter) {
+    // A destination written twice (the program) counts once, at its last size.
+    std::vector<platform::PlannedWrite> writes;
+    for (std::size_t i = systemDirectory.empty() ? 1 : 0; i < steps.size(); ++i) {
+        const std::int64_t bytes = platform::fileLength(steps[i].sourcePath).value_or(0);
+        std::erase_if(writes, [&](const auto &w) { return w.path == steps[i].destination; });
+        writes.push_back({steps[i].destination, bytes});
+    }
+    const platform::RoomCheck room = platform::checkRoom(writes);
+    platform::Message m{{}, "Setup", platform::Icon::Critical, platform::Buttons::Ok};
+    if (room.tooLarge) {
+        m.text = platform::tooLargeReason(*room.tooLarge) +
+                 "\nChoose another directory; nothing was installed.";
+        prompter.ask(m);
+        return false;
+    }
+    if (room.shortfalls.empty())
+        return true;
+    m.text = platform::shortfallText("Installing", room.shortfalls);
+    m.icon = platform::Icon::Information;
+    m.buttons = platform::Buttons::OkCancel;
+    return prompter.ask(m) == platform::Answer::Ok;
 }
 
 } // namespace
@@ -71,11 +99,16 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     const std::string product = view.productName();
     const std::string target = view.targetDirectory();
 
-    // From here on a failing step is skipped and the run goes on.
-    const Status targetStatus = platform::makeDirectory(target);
-
     const std::string source = environment.currentDirectory();
     const std::vector<CopyStep> steps = copySteps(product, source, target, systemDirectory);
+    if (!roomToInstall(steps, systemDirectory, prompter)) {
+        view.setBusy(false);
+        out.wentBack = true;
+        return out;
+    }
+
+    // From here on a failing step is skipped and the run goes on.
+    const Status targetStatus = platform::makeDirectory(target);
 
     view.setFrameCaption("Copying:");
     for (const CopyStep &s : steps)

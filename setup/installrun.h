@@ -72,6 +72,10 @@ std::vector<CopyStep> copySteps(const std::string &product, const std::string &s
                                 const std::string &systemDirectory);
 
 struct InstallOutcome {
+    // The run stopped before it wrote anything (a file too large for its
+    // file system, or Cancel to too little free space): the installer's
+    // window stays.
+    bool wentBack = false;
     bool installed = false;                     // the program arrived in the target directory
     std::vector<platform::Status> copyStatuses; // one per copy step
     bool menuLinkCalled = false;
@@ -80,6 +84,13 @@ struct InstallOutcome {
 // Runs the installation from the click to the final message (shown through
 // `prompter`). Failing steps are skipped; the final message tells whether
 // the program itself arrived. Ending the installer is the caller's part.
+//
+// Before the target directory is made, the files to install are checked
+// against the volumes of the target and the system directory: one larger
+// than its file system holds is refused, naming it and the limit (title
+// "Setup", critical icon, OK); too little free space is a warning (title
+// "Setup", information icon, OK/Cancel). The refusal and Cancel end the run
+// with wentBack set and nothing installed.
 InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
                                const InstallEnvironment &environment);
 

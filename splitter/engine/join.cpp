@@ -298,6 +298,17 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     if (auto stop = stages::validateChecksums(set, checksums))
         return fail(*stop);
 
+    const std::string &target = request.targetDirectory;
+    const bool copies = !target.empty() && !platform::sameFile(target, pieceDirectory);
+    if (auto stop = stages::checkJoinRoom(set, copies ? target : std::string(),
+                                          request.deletePieces, prompter)) {
+        if (stop->outcome == Outcome::Cancelled) {
+            result.outcome = Outcome::Cancelled;
+            return result;
+        }
+        return fail(*stop);
+    }
+
     // Rebuild; made durable first when the pieces are to go next.
     const platform::Flush flush =
         request.deletePieces ? platform::Flush::Durable : platform::Flush::None;
@@ -318,9 +329,8 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     // Copy to target.
     result.clearFields = true;
     result.disableJoin = true;
-    const std::string &target = request.targetDirectory;
     const std::string &rebuilt = set.rebuiltPath;
-    if (!target.empty() && !platform::sameFile(target, pieceDirectory)) {
+    if (copies) {
         const std::string shortTarget = platform::shortenRootForTarget(target);
         result.targetDirectory = shortTarget;
         if (Status s = stages::copyToTarget(set, target, shortTarget, request.copyMethod,

@@ -219,40 +219,54 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
 
 bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
                  const platform::Directory &target, platform::Prompter &prompter) {
-    const std::string floppy =
-        request.floppyDirectory.empty() ? platform::floppyDirectory() : request.floppyDirectory;
     const int N = plan.layout.N;
     for (int i = 1; i <= N; ++i) {
         prompter.ask(detail::infoMessage("Insert disk #" + std::to_string(i), "Dorvik"));
+        const std::string &piece = plan.names[i - 1];
         // The checksum file travels with the first piece.
-        std::vector<std::string> names = {plan.names[i - 1]};
+        std::vector<std::string> names = {piece};
         if (i == 1 && plan.checksums)
             names.push_back(plan.checksumName);
         std::int64_t total = 0;
         for (const std::string &name : names)
             total += platform::fileLength(target.pathOf(name)).value_or(0);
-        detail::ProgressReporter progress(request.monitor, Activity::CopyingToDisk, N, total);
-        progress.beginPiece(i);
-        // Cancel skips what is left for this disk.
-        bool skipped = false;
-        for (const std::string &name : names) {
-            while (!skipped) {
-                Status s =
-                    platform::copyFile(target.pathOf(name), platform::joinRootAware(floppy, name),
-                                       request.copyMethod, &progress, platform::Flush::Durable);
-                if (s)
+        std::optional<detail::ProgressReporter> progress;
+        // Both files go onto the disk found once per try; Retry tries again
+        // from the file that failed, Cancel skips what is left for the disk.
+        for (std::size_t next = 0; next < names.size();) {
+            const std::optional<std::string> disk = findDisk(request, piece, prompter);
+            if (!disk)
+                break;
+            Status s;
+            for (; next < names.size(); ++next) {
+                const std::string &name = names[next];
+                const std::string dest = platform::joinRootAware(*disk, name);
+                s = roomOnDisk(dest, platform::fileLength(target.pathOf(name)).value_or(0));
+                if (s) {
+                    if (!progress) {
+                        progress.emplace(request.monitor, Activity::CopyingToDisk, N, total);
+                        progress->beginPiece(i);
+                    }
+                    s = platform::copyFile(target.pathOf(name), dest, request.copyMethod,
+                                           &*progress, platform::Flush::Durable);
+                }
+                if (!s)
                     break;
-                if (s.isStopped())
-                    return false;
-                const bool sums = name == plan.checksumName;
-                const platform::Message m = detail::failureMessage(
-                    s.message(),
-                    (sums ? "The checksum file " : "The piece ") + name +
-                        " was not copied to the disk. Retry after changing the disk, or Cancel " +
-                        (sums ? "to go on without it." : "to skip this piece."),
-                    platform::Buttons::RetryCancel);
-                skipped = prompter.ask(m) != platform::Answer::Retry;
             }
+            if (s)
+                break;
+            if (s.isStopped())
+                return false;
+            progress.reset(); // a retry starts the disk afresh
+            const bool sums = names[next] == plan.checksumName;
+            const platform::Message m = detail::failureMessage(
+                s.message(),
+                (sums ? "The checksum file " : "The piece ") + names[next] +
+                    " was not copied to the disk. Retry after changing the disk, or Cancel " +
+                    (sums ? "to go on without it." : "to skip this piece."),
+                platform::Buttons::RetryCancel);
+            if (prompter.ask(m) != platform::Answer::Retry)
+                break;
         }
     }
     return true;
@@ -277,6 +291,8 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
 
     stages::SplitPlan plan;
     if (auto stop = stages::checkSplit(request, prompter, result, plan))
+        return end(*stop);
+    if (auto stop = stages::checkSplitRoom(plan, prompter))
         return end(*stop);
     platform::Directory target;
     if (auto stop = stages::layOutSplit(plan, target, result))

@@ -62,6 +62,18 @@ struct SplitPlan {
 std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &prompter,
                                SplitResult &result, SplitPlan &plan);
 
+// Room: after every check and question of checkSplit, before anything is
+// written: the whole new set (older pieces of the same names stay until it
+// is in place) and kSetAllowance bytes against the target's volume. A piece
+// larger than the file system there holds is refused, naming the piece and
+// the limit (Refused; the driver shows it); too little free space is a
+// warning (title "Dorvik", information icon, OK/Cancel, shown here): Cancel
+// gives Cancelled with nothing to show. Writes nothing.
+std::optional<Stop> checkSplitRoom(const SplitPlan &plan, platform::Prompter &prompter);
+
+// Room beside a set, for the small files that travel with its pieces.
+constexpr std::int64_t kSetAllowance = 16 * 1024;
+
 // Lay out: makes the target directory (one level; an existing one is no
 // failure) and opens it; every later stage writes, renames and removes
 // through this handle only. Sets result.targetDirectory. Failed when the
@@ -96,16 +108,32 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
                                      Monitor *monitor, std::vector<platform::NewFile> &pieces);
 
 // Copy to disks: for disk i = 1 to N, the prompt "Insert disk #i" (title
-// "Dorvik"), then piece i - 1 copied onto the disk directory under its own
+// "Dorvik"), then piece i - 1 copied onto the disk (findDisk) under its own
 // name (the first disk also gets the checksum file, when the set has one)
 // and flushed there (the file and the directory) before the next prompt, so
-// the disk can be taken out when asked for the next. A failed
-// copy or flush is reported with the piece and the reason (Retry/Cancel):
-// Retry copies again, Cancel skips the piece. A stop request (activity
+// the disk can be taken out when asked for the next. A file larger than the
+// disk's file system holds, or than its free space, is not copied; that, a
+// failed copy or a failed flush is reported with the file and the reason
+// (Retry/Cancel): Retry looks for the disk and copies again, Cancel skips
+// what is left for the disk. A stop request (activity
 // CopyingToDisk) removes the disk's half copy and ends the loop: false.
 // The set in the target directory stays in every case.
 bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
                  const platform::Directory &target, platform::Prompter &prompter);
+
+// The directory of the disk that piece `name` goes to: the request's disk
+// directory when it has one; else the removable disk mounted now
+// (platform::findRemovableDisk). None or several: the message "No removable
+// disk is mounted." or "Several removable disks are mounted: A, B." (title
+// "Dorvik", information icon, Retry/Cancel): Retry looks again, Cancel skips
+// the piece (nullopt).
+std::optional<std::string> findDisk(const SplitRequest &request, const std::string &name,
+                                    platform::Prompter &prompter);
+
+// Whether a piece of `length` bytes can go to `dest` on a disk: a failure
+// "dest: reason" when the disk's file system cannot hold a file that large
+// or has less free space.
+platform::Status roomOnDisk(const std::string &dest, std::int64_t length);
 
 // ---- join ------------------------------------------------------------------------
 
@@ -113,6 +141,16 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
 // (readSetChecksums): one that cannot be read, is none, or is another set's
 // ends the join Refused (information icon) before anything is written.
 std::optional<Stop> validateChecksums(const PieceSet &set, SetChecksums &checksums);
+
+// Room: after checkSet, before anything is written: the rebuilt file beside
+// the pieces and, when `copyTarget` is not empty (the directory the join
+// copies into), its copy there, which needs the file's length again on the
+// target's volume, the same volume too unless `deletePieces` frees as much
+// first. A file larger than its file system holds is refused (Refused,
+// naming it and the limit); too little free space is a warning as for the
+// split (Cancel: Cancelled, nothing to show). Writes nothing.
+std::optional<Stop> checkJoinRoom(const PieceSet &set, const std::string &copyTarget,
+                                  bool deletePieces, platform::Prompter &prompter);
 
 // Rebuild: writes the file of `set` as a NewFile in the pieces' directory
 // `dir`, checks its length against N * P + E and, when `checksums` are

@@ -1,5 +1,6 @@
 #include "platform/drives.h"
 #include "platform/faults.h"
+#include "platform/mounts.h"
 #include "setup/installrun.h"
 #include "tests/setup/desktop_entry_reader.h"
 #include "tests/setup/setup_test_support.h"
@@ -112,6 +113,34 @@ TEST_F(InstallRunTest, FullRunInstallsAndAddsTheMenuEntry) {
     const auto exec = dorvik::testing::splitExec(entry->at("Exec"));
     ASSERT_TRUE(exec);
     EXPECT_EQ(*exec, std::vector<std::string>{target + "/Dorvik.exe"});
+}
+
+// A file too large for the target's volume, or Cancel to too little free
+// space there: nothing is installed, not even the runtime library.
+TEST_F(InstallRunTest, NothingIsWrittenWhenTheTargetsVolumeHasNoRoom) {
+    const struct {
+        std::int64_t largest;
+        std::string says;
+    } table[] = {
+        {11, home + "/Dorvik/order.txt: this file would have 12 bytes; the vfat file system of /t "
+                    "holds files of at most 11 bytes.\nChoose another directory; nothing was "
+                    "installed."},
+        {1 << 30, "Installing needs "},
+    };
+    for (const auto &row : table) {
+        prompter.answers = {Answer::Cancel};
+        platform::ScopedVolumeSeam seam({[&](const std::string &path) {
+                                             return path.starts_with(view.target)
+                                                        ? platform::VolumeFacts{"/t", "vfat", 1, 1,
+                                                                                row.largest}
+                                                        : std::optional<platform::VolumeFacts>();
+                                         },
+                                         {}});
+        EXPECT_TRUE(run().wentBack);
+        EXPECT_EQ(prompter.messages.back().text.rfind(row.says, 0), 0u);
+        EXPECT_EQ(prompter.messages.back().title, "Setup");
+        EXPECT_FALSE(fs::exists(view.target) || fs::exists(home + "/.local/lib/Msvbvm50.dll"));
+    }
 }
 
 TEST_F(InstallRunTest, AnswerNoMakesNoEntryButStillRemovesTheLibrary) {

@@ -1,4 +1,5 @@
 #include "platform/fs.h"
+#include "platform/mounts.h"
 #include "platform/widgets/classicicon.h"
 #include "platform/widgets/listcontrols.h"
 #include "platform/widgets/messagebox.h"
@@ -295,6 +296,22 @@ private slots:
         QCOMPARE(testing::readText(target + "/Dorvik.exe"), std::optional<std::string>("program"));
         QCOMPARE(main->Frame1->title(), QString("Directory:"));
         QCOMPARE(main->Label1->text(), q(target));
+    }
+
+    // Cancel to the free-space warning goes back to the window.
+    void cancelledForLackOfSpaceStaysInTheWindow() {
+        testing::TempDir medium;
+        testing::writeFile(medium / "Dorvik._xe", "program");
+        installer().environment.currentDirectory = [&] { return medium.path(); };
+        platform::ScopedVolumeSeam noRoom({[](const std::string &) {
+                                               return platform::VolumeFacts{"/", "ext4", 1, 0, {}};
+                                           },
+                                           {}});
+        prompter_->answers = {platform::Answer::Cancel};
+        Form1 *main = toMainWindow();
+        QTest::mouseClick(main->Command3, Qt::LeftButton);
+        QCOMPARE(ends_, 0);
+        QVERIFY(main->isVisible());
     }
 
     // The run never returns to the event loop while it copies, yet the
