@@ -3,6 +3,8 @@
 #include "platform/drives.h"
 
 #include <charconv>
+#include <cstring>
+#include <limits>
 
 #ifndef DORVIK_VERSION
 #error "DORVIK_VERSION must be defined by the build"
@@ -24,11 +26,40 @@ std::optional<int> pieceCount(const std::string &text) {
     return n;
 }
 
+// The factor of a size's unit, as coreutils spells them; 0 for none known.
+std::int64_t unitFactor(const std::string &unit) {
+    static const char letters[] = "KMGT";
+    if (unit.empty())
+        return 1;
+    const char *at = unit[0] == 'k' ? letters : std::strchr(letters, unit[0]);
+    if (!at || *at == '\0')
+        return 0;
+    const int power = static_cast<int>(at - letters) + 1;
+    const std::string rest = unit.substr(1);
+    const std::int64_t base = rest == "B" ? 1000 : (rest.empty() || rest == "iB") ? 1024 : 0;
+    std::int64_t factor = base ? 1 : 0;
+    for (int i = 0; i < power; ++i)
+        factor *= base;
+    return factor;
+}
+
 bool isHelp(const std::string &a) {
     return a == "-h" || a == "--help";
 }
 
 } // namespace
+
+std::optional<std::int64_t> parseSize(const std::string &text) {
+    std::int64_t n = 0;
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, n);
+    if (text.empty() || ec != std::errc() || text[0] == '+' || text[0] == '-' || n <= 0)
+        return std::nullopt;
+    const std::int64_t factor = unitFactor(std::string(ptr, end));
+    if (factor == 0 || n > std::numeric_limits<std::int64_t>::max() / factor)
+        return std::nullopt;
+    return n * factor;
+}
 
 ParsedArguments parseArguments(const std::vector<std::string> &args) {
     ParsedArguments result;
@@ -99,6 +130,15 @@ ParsedArguments parseArguments(const std::vector<std::string> &args) {
                 return error("the piece count must be a number from 2 to 99, not '" + *v + "'");
             o.pieces = n;
             splitOnly.push_back("-n");
+        } else if (value("-b", "--bytes", v)) {
+            if (!result.error.empty())
+                return result;
+            o.bytes = parseSize(*v);
+            if (!o.bytes)
+                return error("the size given with -b must be a number of bytes, with K, M, G or T "
+                             "(powers of 1024) or KB, MB, GB or TB (powers of 1000), not '" +
+                             *v + "'");
+            splitOnly.push_back("-b");
         } else if (value("-d", "--directory", v)) {
             if (!result.error.empty())
                 return result;
@@ -152,6 +192,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &args) {
 
     if (o.command != Command::Split && !splitOnly.empty())
         return error(splitOnly.front() + " applies to split only");
+    if (o.pieces && o.bytes)
+        return error("-n and -b exclude each other: give the piece count or the piece size");
     if (o.command != Command::Join && !joinOnly.empty())
         return error(joinOnly.front() + " applies to join only");
     if (o.command == Command::Check && !notForCheck.empty())
@@ -162,8 +204,8 @@ ParsedArguments parseArguments(const std::vector<std::string> &args) {
 
 std::string helpText() {
     std::string text =
-        R"(Usage: dorvik-cli split FILE [-n N] [-d DIR] [--floppy[=DIR]] [--no-checksum]
-                        [--yes] [--quiet]
+        R"(Usage: dorvik-cli split FILE [-n N | -b SIZE] [-d DIR] [--floppy[=DIR]]
+                        [--no-checksum] [--yes] [--quiet]
        dorvik-cli join FILE.000 [-d DIR] [--delete] [--yes] [--quiet]
        dorvik-cli check FILE.000 [--quiet]
        dorvik-cli --help | --version
@@ -192,6 +234,11 @@ Options:
   -n, --pieces=N  split into N pieces, 2 to 99; each must hold at least 30000
                   bytes. Default: as many as the 1.4 MB floppy disks the file
                   needs, but at least 2 and at most 99
+  -b, --bytes=SIZE
+                  split into as few pieces as keep every piece file (the
+                  first with its trailer, the last with its tail) at most SIZE
+                  bytes: K, M, G, T are powers of 1024, KB, MB, GB, TB of
+                  1000 (25MB: pieces that a mail of 25 MB can carry)
   -d, --directory=DIR
                   split: where the pieces go, made if missing (default:
                   FILE's directory); join: also copy the rebuilt file into

@@ -73,7 +73,18 @@ int runSplit(const Options &o, Console &console) {
     engine::SplitRequest request;
     request.sourcePath = source;
     request.targetDirectory = o.directory ? *o.directory : platform::directoryOf(source);
-    request.pieces = o.pieces ? *o.pieces : defaultPieces(platform::fileLength(source).value_or(0));
+    const std::int64_t length = platform::fileLength(source).value_or(0);
+    request.pieces = o.pieces ? *o.pieces : defaultPieces(length);
+    if (o.bytes) {
+        const engine::CountForSize count = engine::piecesForSize(length, *o.bytes);
+        if (!count.pieces) {
+            console.message(source + ": even 99 pieces would be larger than " +
+                            std::to_string(*o.bytes) + " bytes; the smallest -b that works is " +
+                            std::to_string(count.smallestLimit) + ".\nNothing was written.");
+            return kRefused;
+        }
+        request.pieces = *count.pieces;
+    }
     request.copyToFloppy = o.floppy;
     request.floppyDirectory = o.floppyDirectory;
     request.checksums = o.checksums;

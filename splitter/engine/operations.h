@@ -85,6 +85,18 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter);
 // outside 2 to 99 (the chooser then leaves the count as it was).
 std::optional<int> suggestedPieces(std::int64_t length);
 
+// The piece count for pieces of at most `limit` bytes each: the smallest
+// count from 2 to 99 whose largest file (the first piece with its trailer,
+// or the last with its tail bytes) has at most `limit` bytes. When no count
+// does, `pieces` is empty and `smallestLimit` is the smallest limit some
+// count meets. A file too small for two pieces of 30000 bytes gets 2 (the
+// split then refuses it as it refuses every such file).
+struct CountForSize {
+    std::optional<int> pieces;
+    std::int64_t smallestLimit = 0;
+};
+CountForSize piecesForSize(std::int64_t length, std::int64_t limit);
+
 struct JoinResult;
 
 struct JoinRequest {

@@ -6,6 +6,7 @@
 #include "splitter/engine/report.h"
 #include "splitter/engine/stages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -33,6 +34,26 @@ std::optional<int> suggestedPieces(std::int64_t length) {
     if (disks < kMinPieces || disks > kMaxPieces)
         return std::nullopt;
     return static_cast<int>(disks);
+}
+
+CountForSize piecesForSize(std::int64_t length, std::int64_t limit) {
+    CountForSize result;
+    for (int N = kMinPieces; N <= kMaxPieces; ++N) {
+        const std::optional<Layout> l = layout(length, N);
+        if (!l)
+            break; // more pieces only get smaller than 30000 bytes
+        const std::int64_t largest =
+            std::max(l->P + static_cast<std::int64_t>(trailer(N, "abc").size()), l->P + l->R);
+        if (largest <= limit) {
+            result.pieces = N;
+            return result;
+        }
+        if (result.smallestLimit == 0 || largest < result.smallestLimit)
+            result.smallestLimit = largest;
+    }
+    if (result.smallestLimit == 0) // not even two pieces
+        result.pieces = kMinPieces;
+    return result;
 }
 
 namespace stages {

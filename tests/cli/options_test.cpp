@@ -11,6 +11,8 @@ std::string shown(const Options &o) {
     std::string s = commands[static_cast<int>(o.command)] + (" '" + o.file + "'");
     if (o.pieces)
         s += " -n" + std::to_string(*o.pieces);
+    if (o.bytes)
+        s += " -b" + std::to_string(*o.bytes);
     if (o.directory)
         s += " -d'" + *o.directory + "'";
     if (o.floppy || !o.floppyDirectory.empty())
@@ -34,6 +36,26 @@ TEST(ParseArguments, AcceptsOrSaysWhyNot) {
         {{"split", "-"}, "split '-'"},
         {{"join", "a.000", "--delete", "-d", "t"}, "join 'a.000' -d't' --delete"},
         {{"split", "a.bin", "--no-checksum"}, "split 'a.bin' --no-checksum"},
+        // Sizes in coreutils' units: K, M, G, T of 1024, KB ... of 1000.
+        {{"split", "a", "-b", "4G"}, "split 'a' -b4294967296"},
+        {{"split", "a", "--bytes=25MB"}, "split 'a' -b25000000"},
+        {{"split", "a", "-b1KiB"}, "split 'a' -b1024"},
+        {{"split", "a", "-b", "30000"}, "split 'a' -b30000"},
+        {{"split", "a", "-b", "8EB"},
+         "the size given with -b must be a number of bytes, with K, "
+         "M, G or T (powers of 1024) or KB, MB, GB or TB (powers of "
+         "1000), not '8EB'"},
+        {{"split", "a", "-b", "10000000TB"},
+         "the size given with -b must be a number of bytes, "
+         "with K, M, G or T (powers of 1024) or KB, MB, GB or "
+         "TB (powers of 1000), not '10000000TB'"},
+        {{"split", "a", "-b", "0"},
+         "the size given with -b must be a number of bytes, with K, M, "
+         "G or T (powers of 1024) or KB, MB, GB or TB (powers of "
+         "1000), not '0'"},
+        {{"split", "a", "-b", "1M", "-n", "3"},
+         "-n and -b exclude each other: give the piece count or the piece size"},
+        {{"join", "a.000", "-b", "1M"}, "-b applies to split only"},
         {{"join", "a.000", "--no-checksum"}, "--no-checksum applies to split only"},
         {{"check", "-q", "a.000"}, "check 'a.000' -q"},
         // --help and --version win over anything, even a bad command line.

@@ -18,6 +18,34 @@ std::set<std::string> setNames(const std::string &base, int count) {
     return names;
 }
 
+// The count for a largest piece file: at the limit the count that meets it,
+// a byte below the next count, and beyond 99 pieces the smallest limit.
+TEST(PiecesForSize, TheSmallestCountWhoseLargestFileFits) {
+    const struct {
+        std::int64_t L, limit;
+        std::optional<int> pieces;
+        std::int64_t smallestLimit = 0;
+    } table[] = {
+        {60000, 30005, 2},         // the first piece: 30000 and its trailer
+        {60000, 30004, {}, 30005}, // two is the most pieces of 60000 bytes
+        {59999, 10, 2},            // too small for any: the split refuses it
+        {100000000, 25000012, 4},  // the last piece, with its 16 tail bytes
+        {100000000, 25000011, 5},
+        {300001, 100004, 3}, // P = 99999: the last piece, then the first
+        {300001, 100003, 4},
+        {100000000, 1010494, 99}, // the last with its tail at 99 pieces
+        {100000000, 1010493, {}, 1010494},
+        {10LL << 30, 4LL << 30, 3}, // pieces for a FAT stick
+    };
+    for (const auto &row : table) {
+        const CountForSize c = piecesForSize(row.L, row.limit);
+        EXPECT_EQ(c.pieces, row.pieces) << row.L << " / " << row.limit;
+        if (!row.pieces) {
+            EXPECT_EQ(c.smallestLimit, row.smallestLimit) << row.L << " / " << row.limit;
+        }
+    }
+}
+
 // ---- round trips -----------------------------------------------------------
 
 struct Case {
