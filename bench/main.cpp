@@ -14,11 +14,12 @@
 // read just before it; --cold drops the page cache (root only) before every
 // timed unit instead.
 //
-// A timed unit: the process from its spawn to its exit, the fsync of every
-// file it wrote and of their directories, then the deletion of those files
-// and, by --delete-sync, the fsync of their directories (dir, the default),
-// the sync of their file system (fs) or nothing (none). So every step pays
-// for its writes and its deletion, as cp does.
+// A timed unit: the process from its spawn to its exit, the flush of every
+// file it wrote (the writeback of all started at once, then an fsync of each)
+// and of their directories, then the deletion of those files and, by
+// --delete-sync, the fsync of their directories (dir, the default), the sync
+// of their file system (fs) or nothing (none). So every step pays for its
+// writes and its deletion, as cp does.
 //
 // The steps (KIND in brackets; those from split on for each piece count N):
 //   cp (noise)           [cp]      cp against cp: the machine's noise
@@ -54,6 +55,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <optional>
 #include <set>
 #include <spawn.h>
 #include <sstream>
@@ -62,7 +64,9 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #ifndef DORVIK_CLI_PATH
@@ -296,6 +300,7 @@ std::string findProgram(const std::string &name) {
 struct Exit {
     int status = 0; // as waitpid gives it
     long peakKiB = 0;
+    int stoppedStatus = 0; // the exit status that means "stopped by a signal" (0: none)
 };
 
 // Runs the program argv[0] (a full path) with `argv` and waits for it. Its
@@ -411,6 +416,7 @@ struct Step {
     std::vector<double> times{};  // seconds, one per pair
     std::vector<double> ratios{}; // cp's time / this step's time, one per pair
     long peakKiB = 0;
+    int stoppedStatus = 0; // the exit status that means "stopped by a signal" (0: none)
 };
 
 // The settings every timed unit shares.
@@ -448,15 +454,24 @@ bool outputsHoldSource(const Step &s, const std::vector<std::string> &written, c
 }
 
 // Runs `s` once as a timed unit and returns its seconds: the process from
-// spawn to exit, the fsync of the files it wrote and of their directories,
+// spawn to exit, the flush of the files it wrote and of their directories,
 // their deletion and the --delete-sync flush. With `verify` the outputs are
 // checked against the source between the flush and the deletion, untimed; a
-// difference is printed and clears b.allEqual. Dies when the command fails.
-double timeUnit(Step &s, Bench &b, bool verify) {
+// difference is printed and clears b.allEqual. Nullopt when the process was
+// stopped by a signal from outside (what it left is removed, untimed): the
+// measurement is void, the caller may repeat it. Dies when the command fails.
+std::optional<double> timeUnit(Step &s, Bench &b, bool verify) {
     if (b.cold)
         check(dropPageCache());
     const auto start = Clock::now();
     const Exit exit = spawn(s.argv, s.stdoutPath);
+    if (WIFSIGNALED(exit.status) || (s.stoppedStatus && WIFEXITED(exit.status) &&
+                                     WEXITSTATUS(exit.status) == s.stoppedStatus)) {
+        for (const std::string &path :
+             s.outputDirectory.empty() ? s.outputs : entriesOf(s.outputDirectory))
+            removeIfThere(path);
+        return std::nullopt;
+    }
     expectSuccess(exit, s.name);
     s.peakKiB = std::max(s.peakKiB, exit.peakKiB);
     const std::vector<std::string> written =
@@ -716,6 +731,9 @@ int main(int argc, char **argv) {
     }
     if (steps.empty())
         die("no step left to time");
+    for (Step &s : steps)
+        if (s.argv[0] == cli)
+            s.stoppedStatus = 2; // dorvik-cli's status for a run a signal stopped
 
     // Rounds: one pair of every step, the steps in an order the seed
     // shuffles anew each round; cp comes first in the pairs of even rounds.
@@ -737,24 +755,37 @@ int main(int argc, char **argv) {
         const bool last = round + 1 == runs, cpFirst = round % 2 == 0;
         for (std::size_t i : order) {
             Step &s = steps[i];
-            if (!bench.cold) {
-                readThrough(reference.inputs);
-                readThrough(s.inputs);
-            }
             // The reference's output is checked once, in the last round's first pair.
             const bool checkReference = last && i == order.front();
-            double cpTime = 0, stepTime = 0;
-            if (cpFirst)
-                cpTime = timeUnit(reference, bench, checkReference);
-            stepTime = timeUnit(s, bench, last);
-            if (!cpFirst)
-                cpTime = timeUnit(reference, bench, checkReference);
-            reference.times.push_back(cpTime);
-            s.times.push_back(stepTime);
-            s.ratios.push_back(cpTime / stepTime);
+            std::optional<double> cpTime, stepTime;
+            // A process stopped from outside (someone else's kill on a shared
+            // machine) voids the pair: it is measured again, twice at most.
+            for (int attempt = 1;; ++attempt) {
+                if (!bench.cold) {
+                    readThrough(reference.inputs);
+                    readThrough(s.inputs);
+                }
+                if (cpFirst)
+                    cpTime = timeUnit(reference, bench, checkReference);
+                if (!cpFirst || cpTime)
+                    stepTime = timeUnit(s, bench, last);
+                if (!cpFirst && stepTime)
+                    cpTime = timeUnit(reference, bench, checkReference);
+                if (cpTime && stepTime)
+                    break;
+                if (attempt == 3)
+                    die(s.name + ": a process of its pair was stopped by a signal three times");
+                std::printf("round %d, %s: a process of the pair was stopped by a signal from "
+                            "outside; the pair is measured again\n",
+                            round + 1, s.name.c_str());
+                std::fflush(stdout);
+            }
+            reference.times.push_back(*cpTime);
+            s.times.push_back(*stepTime);
+            s.ratios.push_back(*cpTime / *stepTime);
             if (verbose) {
                 std::printf("round %d, %s: cp %.3f s, step %.3f s, ratio %.2f\n", round + 1,
-                            s.name.c_str(), cpTime, stepTime, s.ratios.back());
+                            s.name.c_str(), *cpTime, *stepTime, s.ratios.back());
                 std::fflush(stdout);
             }
         }
