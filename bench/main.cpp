@@ -1,37 +1,48 @@
-// dorvik_bench: times split and join against cp and the other ways of moving
-// the same bytes on the same file system.
+// dorvik_bench: times dorvik-cli's split and join, each a whole process,
+// against cp and against coreutils' split and cat moving the same bytes.
 //
-//   dorvik_bench [--size BYTES] [--dir DIR] [--runs K] [--method auto|splice|kernel|buffered]
-//                [--pieces N,N...] [--steps KIND,KIND...] [--cold] [--seed S]
-//                [--verbose]
+//   dorvik_bench [--size BYTES] [--fs DIR] [--runs K] [--pieces N,N...]
+//                [--steps KIND,KIND...] [--cli PATH] [--cold] [--seed S]
+//                [--delete-sync none|dir|fs] [--verbose]
 //
-// Makes a file of BYTES bytes (default 1 GiB) of non-repeating data in DIR
-// (default: a new directory under /var/tmp) and runs K rounds (default 7).
-// A round runs every step once; the orders come from a balanced Latin
-// square, so over the rounds every step runs in every place and after every
-// other step equally often (--seed shuffles which step is which). Before its
-// timed part every step deletes the output it made in the previous round,
-// then the whole system is synced (and with --cold the page cache dropped),
-// so each step starts from the same state: its input on disk (and, warm, in
-// the page cache), the memory of a large deletion at hand, nothing dirty.
+// Makes a file of BYTES bytes (default 1 GiB) of non-repeating data in a new
+// directory under DIR (default /var/tmp; give a mount point to measure
+// another file system) and measures every step in K pairs (default 9)
+// against a cp of the same file: cp first in one pair, the step first in the
+// next. A round measures one pair of every step, in an order --seed
+// shuffles. Warm (the default), the inputs of both commands of a pair are
+// read just before it; --cold drops the page cache (root only) before every
+// timed unit instead.
 //
-// The steps (KIND in brackets; the last five for each piece count N):
-//   copy (in-process)   [copy]    the platform layer's whole-file copy
-//   cp                  [cp]      a cp process
-//   cp --reflink=never  [cprw]    a cp process that reads and writes (not by default)
-//   split N             [split]   the engine's split into N pieces
-//   join N              [join]    the engine's join of those pieces
-//   join N, delete      [joindel] the join that then deletes the pieces (a fresh
-//                                 set made by an untimed split just before)
-//   split -n N          [csplit]  a coreutils split process into N pieces
-//   cat N pieces        [cat]     a cat process joining those into one file
-// It prints per step the median time and MB/s, and the ratio of its time to
-// cp's and to the in-process copy's, computed round by round (median, min,
-// max of the rounds). The outputs of the last round are checked against the
-// source byte for byte; everything made is removed at the end.
+// A timed unit: the process from its spawn to its exit, the flush of every
+// file it wrote (the writeback of all started at once, then an fsync of each)
+// and of their directories, then the deletion of those files and, by
+// --delete-sync, the fsync of their directories (dir, the default), the sync
+// of their file system (fs) or nothing (none). So every step pays for its
+// writes and its deletion, as cp does.
+//
+// The steps (KIND in brackets; those from split on for each piece count N):
+//   cp (noise)           [cp]      cp against cp: the machine's noise
+//   cp --reflink=never   [cprw]    a cp that reads and writes (not by default)
+//   split N              [split]   dorvik-cli split SRC -n N -d OUT -q
+//   split N, no checksum [splitnc] the same with --no-checksum
+//   join N               [join]    dorvik-cli join OUT/x.000 -q: rebuilds
+//                                  beside the pieces of a set made untimed
+//   join N, no checksum  [joinnc]  the same on a set without its .sha256 file
+//   join N -d            [joind]   the join that also copies the rebuilt file
+//                                  into another directory of the same volume
+//   split -n N           [csplit]  coreutils split -n N SRC OUT/x.
+//   cat N pieces         [cat]     cat of such pieces into one file
+// The no-checksum steps are skipped, said in one line, when dorvik-cli does
+// not know --no-checksum.
+//
+// Per step: the median seconds and MB/s, the per-pair ratios cp's time / the
+// step's time (above 1: faster than cp) as median, min, max and quartiles,
+// and the peak memory of its largest process. Every output of the last round
+// is checked against the source before its deletion (untimed); the exit
+// status is 1 when one differs. Everything made is removed at the end.
 
 #include "platform/fs.h"
-#include "platform/prompter.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 
@@ -43,55 +54,33 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <functional>
+#include <linux/magic.h>
 #include <optional>
+#include <set>
 #include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
+#ifndef DORVIK_CLI_PATH
+#error "DORVIK_CLI_PATH must be defined by the build"
+#endif
+
 extern char **environ;
 
 namespace {
 
 using namespace dorvik;
+using Clock = std::chrono::steady_clock;
 
-// The copy paths --method can force, by name.
-constexpr std::pair<const char *, platform::CopyMethod> kMethods[] = {
-    {"auto", platform::CopyMethod::Auto},
-    {"splice", platform::CopyMethod::Splice},
-    {"kernel", platform::CopyMethod::Kernel},
-    {"buffered", platform::CopyMethod::Buffered},
-};
-
-std::optional<platform::CopyMethod> methodNamed(const std::string &name) {
-    for (const auto &[n, m] : kMethods)
-        if (name == n)
-            return m;
-    return std::nullopt;
-}
-
-const char *methodName(platform::CopyMethod method) {
-    for (const auto &[n, m] : kMethods)
-        if (m == method)
-            return n;
-    return "?";
-}
-
-// Answers every question with OK and shows nothing.
-class SilentPrompter : public platform::Prompter {
-public:
-    platform::Answer ask(const platform::Message &) override { return platform::Answer::Ok; }
-};
-
-// The directory the benchmark made (removed on every exit), "" when the
-// caller named one.
+// The directory the benchmark made (removed on every exit).
 std::string g_madeDirectory;
 
 void removeTree(const std::string &path);
@@ -113,10 +102,31 @@ void check(const platform::Status &s) {
         die(s.message());
 }
 
+// Dies with "path: reason" from errno.
+[[noreturn]] void dieErrno(const std::string &path) {
+    die(path + ": " + std::strerror(errno));
+}
+
 // Removes `path`; a file that is not there counts as removed.
 void removeIfThere(const std::string &path) {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        die(path + ": " + std::strerror(errno));
+        dieErrno(path);
+}
+
+// The full paths of the entries of `dir` (no "." and ".."), sorted by name.
+std::vector<std::string> entriesOf(const std::string &dir) {
+    std::vector<std::string> paths;
+    DIR *d = ::opendir(dir.c_str());
+    if (!d)
+        dieErrno(dir);
+    while (dirent *e = ::readdir(d)) {
+        const std::string n = e->d_name;
+        if (n != "." && n != "..")
+            paths.push_back(dir + "/" + n);
+    }
+    ::closedir(d);
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 // Removes `path` and, when it is a directory, everything below it.
@@ -124,32 +134,76 @@ void removeTree(const std::string &path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         if (errno != ENOENT)
-            die(path + ": " + std::strerror(errno));
+            dieErrno(path);
         return;
     }
-    if (!S_ISDIR(st.st_mode)) {
-        removeIfThere(path);
-        return;
-    }
-    std::vector<std::string> names;
-    if (DIR *d = ::opendir(path.c_str())) {
-        while (dirent *e = ::readdir(d)) {
-            const std::string n = e->d_name;
-            if (n != "." && n != "..")
-                names.push_back(n);
-        }
-        ::closedir(d);
+    if (S_ISDIR(st.st_mode)) {
+        for (const std::string &entry : entriesOf(path))
+            removeTree(entry);
+        if (::rmdir(path.c_str()) != 0)
+            dieErrno(path);
     } else {
-        die(path + ": " + std::strerror(errno));
+        removeIfThere(path);
     }
-    for (const std::string &n : names)
-        removeTree(path + "/" + n);
-    if (::rmdir(path.c_str()) != 0)
-        die(path + ": " + std::strerror(errno));
+}
+
+// fsync of the file or directory `path`.
+void flush(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        dieErrno(path);
+    const bool synced = ::fsync(fd) == 0;
+    const int syncErrno = errno;
+    ::close(fd);
+    if (!synced) {
+        errno = syncErrno;
+        dieErrno(path);
+    }
+}
+
+// Flushes the files `paths` to the device: starts the writeback of all of
+// them first, then waits for each with fsync, so that many small files cost
+// one round of writes (and of journal commits), as one large file does.
+void flushFiles(const std::vector<std::string> &paths) {
+    std::vector<int> fds;
+    auto fail = [&](const std::string &path) {
+        const int e = errno;
+        for (int fd : fds)
+            ::close(fd);
+        errno = e;
+        dieErrno(path);
+    };
+    for (const std::string &path : paths) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            fail(path);
+        fds.push_back(fd);
+        if (::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) != 0)
+            fail(path);
+    }
+    for (std::size_t i = 0; i < fds.size(); ++i)
+        if (::fsync(fds[i]) != 0)
+            fail(paths[i]);
+    for (int fd : fds)
+        ::close(fd);
+}
+
+// syncfs of the file system that holds `path`.
+void flushFileSystem(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        dieErrno(path);
+    const bool synced = ::syncfs(fd) == 0;
+    const int syncErrno = errno;
+    ::close(fd);
+    if (!synced) {
+        errno = syncErrno;
+        dieErrno(path);
+    }
 }
 
 // Writes `size` bytes of xorshift data (no two blocks alike, no zeros to
-// skip), 1 MiB at a time.
+// skip), 1 MiB at a time, and flushes them to the device.
 void makeSource(const std::string &path, std::int64_t size) {
     platform::Directory dir;
     check(dir.open(platform::directoryOf(path)));
@@ -171,28 +225,64 @@ void makeSource(const std::string &path, std::int64_t size) {
         at += static_cast<std::int64_t>(n);
     }
     check(made.putInPlace(platform::Flush::None));
+    flush(path);
 }
 
-// Compares two files, 1 MiB at a time, as cmp would; false when either is
-// missing or their lengths differ.
-bool sameContents(const std::string &a, const std::string &b) {
-    platform::File fa, fb;
-    if (!fa.open(a) || !fb.open(b))
-        return false;
-    const auto la = fa.length(), lb = fb.length();
-    if (!la || !lb || *la != *lb)
-        return false;
-    std::vector<char> x(1 << 20), y(1 << 20);
-    for (std::int64_t at = 0; at < *la;) {
-        const auto n = static_cast<std::size_t>(
-            std::min<std::int64_t>(*la - at, static_cast<std::int64_t>(x.size())));
-        check(fa.readAt(at, x.data(), n));
-        check(fb.readAt(at, y.data(), n));
-        if (std::memcmp(x.data(), y.data(), n) != 0)
-            return false;
-        at += static_cast<std::int64_t>(n);
+// Reads the files `paths` through once, so that they are in the page cache.
+void readThrough(const std::vector<std::string> &paths) {
+    std::vector<char> buffer(1 << 20);
+    for (const std::string &path : paths) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            dieErrno(path);
+        ssize_t n;
+        while ((n = ::read(fd, buffer.data(), buffer.size())) > 0) {
+        }
+        const int readErrno = errno;
+        ::close(fd);
+        if (n < 0) {
+            errno = readErrno;
+            dieErrno(path);
+        }
     }
-    return true;
+}
+
+// A stretch of a file that holds the source's next bytes: its first `length`
+// bytes, or all of it when length is -1.
+struct Segment {
+    std::string path;
+    std::int64_t length = -1;
+};
+
+// True when the segments one after the other hold exactly the bytes of
+// `source`; a missing or short file counts as a difference.
+bool holdsSource(const std::string &source, const std::vector<Segment> &segments) {
+    platform::File src;
+    check(src.open(source));
+    const std::int64_t total = src.length().value_or(-1);
+    std::vector<char> x(1 << 20), y(1 << 20);
+    std::int64_t at = 0;
+    for (const Segment &segment : segments) {
+        platform::File f;
+        if (!f.open(segment.path))
+            return false;
+        const std::int64_t length = f.length().value_or(-1);
+        const std::int64_t used = segment.length < 0 ? length : segment.length;
+        if (length < used || at + used > total)
+            return false;
+        for (std::int64_t done = 0; done < used;) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::int64_t>(used - done, static_cast<std::int64_t>(x.size())));
+            if (!f.readAt(done, x.data(), n))
+                return false;
+            check(src.readAt(at + done, y.data(), n));
+            if (std::memcmp(x.data(), y.data(), n) != 0)
+                return false;
+            done += static_cast<std::int64_t>(n);
+        }
+        at += used;
+    }
+    return at == total;
 }
 
 // Full path of the executable `name` found along PATH, or "" when there is
@@ -209,10 +299,19 @@ std::string findProgram(const std::string &name) {
     return "";
 }
 
-// Runs the program argv[0] (a full path) with `argv` and waits for it; its
-// standard output goes to the new file `stdoutPath` when that is not empty.
-// Dies when it cannot be started or does not exit with 0.
-void runProcess(const std::vector<std::string> &argv, const std::string &stdoutPath = "") {
+// How a process ended, and the peak memory it used.
+struct Exit {
+    int status = 0; // as waitpid gives it
+    long peakKiB = 0;
+    int stoppedStatus = 0; // the exit status that means "stopped by a signal" (0: none)
+};
+
+// Runs the program argv[0] (a full path) with `argv` and waits for it. Its
+// standard output goes to the new file `stdoutPath` and its standard error
+// to the new file `stderrPath`, when they are not empty. Dies when it cannot
+// be started.
+Exit spawn(const std::vector<std::string> &argv, const std::string &stdoutPath = "",
+           const std::string &stderrPath = "") {
     std::vector<char *> args;
     for (const std::string &a : argv)
         args.push_back(const_cast<char *>(a.c_str()));
@@ -220,30 +319,38 @@ void runProcess(const std::vector<std::string> &argv, const std::string &stdoutP
     posix_spawn_file_actions_t actions;
     if (int e = ::posix_spawn_file_actions_init(&actions); e != 0)
         die("posix_spawn_file_actions_init: " + std::string(std::strerror(e)));
-    if (!stdoutPath.empty()) {
-        if (int e = ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(),
-                                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            e != 0)
-            die(stdoutPath + ": " + std::strerror(e));
-    }
+    for (auto [fd, path] : {std::pair{STDOUT_FILENO, &stdoutPath}, {STDERR_FILENO, &stderrPath}})
+        if (!path->empty())
+            if (int e = ::posix_spawn_file_actions_addopen(&actions, fd, path->c_str(),
+                                                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                e != 0)
+                die(*path + ": " + std::strerror(e));
     pid_t pid = 0;
     const int e = ::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
     ::posix_spawn_file_actions_destroy(&actions);
     if (e != 0)
         die(argv[0] + ": " + std::strerror(e));
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    Exit result;
+    rusage usage{};
+    while (::wait4(pid, &result.status, 0, &usage) < 0)
         if (errno != EINTR)
-            die("waitpid: " + std::string(std::strerror(errno)));
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        die(argv[0] + ": " +
-            (WIFEXITED(status) ? "exited with " + std::to_string(WEXITSTATUS(status))
-                               : "killed by signal " + std::to_string(WTERMSIG(status))));
+            dieErrno("wait4");
+    result.peakKiB = usage.ru_maxrss;
+    return result;
 }
 
-// Drops the clean page cache (the caller has synced). Needs root.
+// Dies unless `exit` is an exit with 0, naming `program`.
+void expectSuccess(const Exit &exit, const std::string &program) {
+    const int s = exit.status;
+    if (!WIFEXITED(s) || WEXITSTATUS(s) != 0)
+        die(program + ": " +
+            (WIFEXITED(s) ? "exited with " + std::to_string(WEXITSTATUS(s))
+                          : "killed by signal " + std::to_string(WTERMSIG(s))));
+}
+
+// Drops the clean page cache after a sync. Needs root.
 platform::Status dropPageCache() {
+    ::sync();
     const char path[] = "/proc/sys/vm/drop_caches";
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     if (fd < 0)
@@ -254,37 +361,163 @@ platform::Status dropPageCache() {
     return written ? platform::Status() : platform::Status::fromErrno(path, writeErrno);
 }
 
-// Median of `v` (the mean of the middle two for an even count); v not empty.
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+// The type of the file system holding `path`, by name where known.
+std::string fileSystemType(const std::string &path) {
+    struct statfs fs {};
+    if (::statfs(path.c_str(), &fs) != 0)
+        dieErrno(path);
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:
+        return "ext4";
+    case XFS_SUPER_MAGIC:
+        return "xfs";
+    case BTRFS_SUPER_MAGIC:
+        return "btrfs";
+    case TMPFS_MAGIC:
+        return "tmpfs";
+    default:
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "type %#lx", static_cast<unsigned long>(fs.f_type));
+        return hex;
+    }
 }
 
-// One timed step of a round.
-struct Step {
-    std::string name;
-    std::function<void()> prepare;        // untimed, before the output is deleted
-    std::vector<std::string> outputs;     // what the step made last round
-    std::function<void()> run;            // the timed part
-    std::vector<std::string> checkEquals; // outputs that must equal the source
-    std::vector<double> times;            // seconds, one per round
+// The q-quantile of `v` (0 <= q <= 1), linear between neighbours; v not empty.
+double quantile(std::vector<double> v, double q) {
+    std::sort(v.begin(), v.end());
+    const double at = q * static_cast<double>(v.size() - 1);
+    const auto below = static_cast<std::size_t>(at);
+    const std::size_t above = std::min(below + 1, v.size() - 1);
+    return v[below] + (v[above] - v[below]) * (at - static_cast<double>(below));
+}
+
+double median(const std::vector<double> &v) {
+    return quantile(v, 0.5);
+}
+
+// How the last round checks what a step wrote.
+enum class Verify {
+    WholeFiles,  // every output file equals the source
+    PieceSet,    // a split's set: its pieces' data, in order, is the source
+    PlainPieces, // coreutils' pieces, in name order, are the source
 };
 
-// The order of round `round` (from 0) over `n` steps: row round mod n of a
-// balanced Latin square (0, 1, n-1, 2, n-2, ... shifted by the row), and for
-// an odd n in every second run of n rounds that row reversed, so that each
-// step follows each other step equally often.
-std::vector<std::size_t> roundOrder(std::size_t n, int round) {
-    const std::size_t row = static_cast<std::size_t>(round) % n;
-    std::vector<std::size_t> order;
-    for (std::size_t k = 0; k < n; ++k) {
-        const std::size_t base = k % 2 ? (k + 1) / 2 : (n - k / 2) % n;
-        order.push_back((base + row) % n);
+// What --delete-sync does after a timed unit's deletion.
+enum class DeleteSync { None, Directories, FileSystem };
+
+// One command, timed as a unit, with what it reads and writes.
+// Every field has a default, so that a step names only what it needs.
+struct Step {
+    std::string name{};
+    std::vector<std::string> argv{};
+    std::vector<std::string> inputs{};  // read before each warm pair
+    std::vector<std::string> outputs{}; // the files it writes...
+    std::string outputDirectory{};      // ...or every file in this directory
+    std::string stdoutPath{};           // where its standard output goes ("" inherited)
+    Verify verify = Verify::WholeFiles;
+    int pieces = 0;               // PlainPieces: how many it writes
+    std::vector<double> times{};  // seconds, one per pair
+    std::vector<double> ratios{}; // cp's time / this step's time, one per pair
+    long peakKiB = 0;
+    int stoppedStatus = 0; // the exit status that means "stopped by a signal" (0: none)
+};
+
+// The settings every timed unit shares.
+struct Bench {
+    std::string source;
+    bool cold = false;
+    DeleteSync deleteSync = DeleteSync::Directories;
+    bool allEqual = true; // cleared by a failed check
+};
+
+// Whether what `s` wrote holds the source, by its kind of check.
+bool outputsHoldSource(const Step &s, const std::vector<std::string> &written, const Bench &b) {
+    std::vector<Segment> segments;
+    switch (s.verify) {
+    case Verify::WholeFiles:
+        for (const std::string &path : written)
+            if (!holdsSource(b.source, {{path}}))
+                return false;
+        return !written.empty();
+    case Verify::PieceSet: {
+        const engine::SetCheck set = engine::checkSet(s.outputDirectory + "/x.000");
+        if (!set.set)
+            return false;
+        for (std::size_t k = 0; k < set.set->pieces.size(); ++k)
+            segments.push_back(
+                {set.set->pieces[k], k + 1 < set.set->pieces.size() ? set.set->pieceSize : -1});
+        return holdsSource(b.source, segments);
     }
-    if (n % 2 && (static_cast<std::size_t>(round) / n) % 2)
-        std::reverse(order.begin(), order.end());
-    return order;
+    case Verify::PlainPieces:
+        for (const std::string &path : written)
+            segments.push_back({path});
+        return static_cast<int>(segments.size()) == s.pieces && holdsSource(b.source, segments);
+    }
+    return false;
+}
+
+// Runs `s` once as a timed unit and returns its seconds: the process from
+// spawn to exit, the flush of the files it wrote and of their directories,
+// their deletion and the --delete-sync flush. With `verify` the outputs are
+// checked against the source between the flush and the deletion, untimed; a
+// difference is printed and clears b.allEqual. Nullopt when the process was
+// stopped by a signal from outside (what it left is removed, untimed): the
+// measurement is void, the caller may repeat it. Dies when the command fails.
+std::optional<double> timeUnit(Step &s, Bench &b, bool verify) {
+    if (b.cold)
+        check(dropPageCache());
+    const auto start = Clock::now();
+    const Exit exit = spawn(s.argv, s.stdoutPath);
+    if (WIFSIGNALED(exit.status) || (s.stoppedStatus && WIFEXITED(exit.status) &&
+                                     WEXITSTATUS(exit.status) == s.stoppedStatus)) {
+        for (const std::string &path :
+             s.outputDirectory.empty() ? s.outputs : entriesOf(s.outputDirectory))
+            removeIfThere(path);
+        return std::nullopt;
+    }
+    expectSuccess(exit, s.name);
+    s.peakKiB = std::max(s.peakKiB, exit.peakKiB);
+    const std::vector<std::string> written =
+        s.outputDirectory.empty() ? s.outputs : entriesOf(s.outputDirectory);
+    std::set<std::string> directories;
+    flushFiles(written);
+    for (const std::string &path : written)
+        directories.insert(platform::directoryOf(path));
+    for (const std::string &dir : directories)
+        flush(dir);
+    const auto flushed = Clock::now();
+    if (verify && !outputsHoldSource(s, written, b)) {
+        std::printf("%s: what it wrote differs from the source\n", s.name.c_str());
+        b.allEqual = false;
+    }
+    const auto deleting = Clock::now();
+    for (const std::string &path : written)
+        removeIfThere(path);
+    if (b.deleteSync == DeleteSync::Directories)
+        for (const std::string &dir : directories)
+            flush(dir);
+    else if (b.deleteSync == DeleteSync::FileSystem && !directories.empty())
+        flushFileSystem(*directories.begin());
+    const auto end = Clock::now();
+    return std::chrono::duration<double>((flushed - start) + (end - deleting)).count();
+}
+
+// True when `cli` knows --no-checksum: asked once, without a file, so that
+// it writes nothing; an older one answers "unknown option". Its messages go
+// to a file in `dir`, removed afterwards.
+bool knowsNoChecksum(const std::string &cli, const std::string &dir) {
+    const std::string messages = dir + "/probe.txt";
+    // It fails either way (no file), so its exit status tells nothing.
+    (void)spawn({cli, "split", "--no-checksum", "-q"}, "/dev/null", messages);
+    std::string text;
+    if (FILE *f = std::fopen(messages.c_str(), "r")) {
+        char buffer[512];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    removeIfThere(messages);
+    return text.find("unknown option") == std::string::npos;
 }
 
 // Splits a comma-separated list of piece counts; empty when one is no number.
@@ -303,27 +536,27 @@ std::vector<int> parseCounts(const std::string &text) {
 }
 
 const char kUsage[] =
-    "usage: dorvik_bench [--size BYTES] [--dir DIR] [--runs K] "
-    "[--method auto|splice|kernel|buffered] [--pieces N,N...] [--steps KIND,KIND...] "
-    "[--cold] [--seed S] [--verbose]\n"
-    "  KIND: copy cp cprw split join joindel csplit cat "
-    "(default: all but cprw)";
+    "usage: dorvik_bench [--size BYTES] [--fs DIR] [--runs K] [--pieces N,N...] "
+    "[--steps KIND,KIND...] [--cli PATH] [--cold] [--seed S] [--delete-sync none|dir|fs] "
+    "[--verbose]\n"
+    "  KIND: cp cprw split splitnc join joinnc joind csplit cat (default: all but cprw)";
 
 } // namespace
 
 int main(int argc, char **argv) {
     std::int64_t size = 1LL << 30;
-    std::string dir;
-    int runs = 7;
-    platform::CopyMethod method = platform::CopyMethod::Auto;
+    std::string parent = "/var/tmp", cli = DORVIK_CLI_PATH;
+    int runs = 9;
     std::vector<int> counts = {7, 99};
-    std::vector<std::string> kinds = {"copy", "cp", "split", "join", "joindel", "csplit", "cat"};
-    bool cold = false, verbose = false;
+    std::vector<std::string> kinds = {"cp",     "split", "splitnc", "join",
+                                      "joinnc", "joind", "csplit",  "cat"};
+    bool verbose = false;
+    Bench bench;
     std::uint64_t seed = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--cold" || arg == "--verbose") {
-            (arg == "--cold" ? cold : verbose) = true;
+            (arg == "--cold" ? bench.cold : verbose) = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -331,16 +564,20 @@ int main(int argc, char **argv) {
         const std::string value = argv[++i];
         if (arg == "--size")
             size = std::strtoll(value.c_str(), nullptr, 10);
-        else if (arg == "--dir")
-            dir = value;
+        else if (arg == "--fs")
+            parent = value;
         else if (arg == "--runs")
             runs = std::atoi(value.c_str());
-        else if (arg == "--method" && methodNamed(value))
-            method = *methodNamed(value);
         else if (arg == "--pieces")
             counts = parseCounts(value);
         else if (arg == "--seed")
             seed = std::strtoull(value.c_str(), nullptr, 10);
+        else if (arg == "--cli")
+            cli = value;
+        else if (arg == "--delete-sync" && (value == "none" || value == "dir" || value == "fs"))
+            bench.deleteSync = value == "none"  ? DeleteSync::None
+                               : value == "dir" ? DeleteSync::Directories
+                                                : DeleteSync::FileSystem;
         else if (arg == "--steps") {
             kinds.clear();
             std::stringstream in(value);
@@ -349,8 +586,8 @@ int main(int argc, char **argv) {
         } else
             die(kUsage);
     }
-    static const std::vector<std::string> kKnownKinds = {"copy", "cp",      "cprw",   "split",
-                                                         "join", "joindel", "csplit", "cat"};
+    static const std::vector<std::string> kKnownKinds = {
+        "cp", "cprw", "split", "splitnc", "join", "joinnc", "joind", "csplit", "cat"};
     for (const std::string &k : kinds)
         if (std::find(kKnownKinds.begin(), kKnownKinds.end(), k) == kKnownKinds.end())
             die("unknown step kind \"" + k + "\"\n" + kUsage);
@@ -365,267 +602,266 @@ int main(int argc, char **argv) {
         if (n < engine::kMinPieces || n > engine::kMaxPieces || !engine::layout(size, n))
             die("a split of --size " + std::to_string(size) + " into " + std::to_string(n) +
                 " pieces is not possible (2 to 99 pieces of at least 30000 bytes)");
-    if (cold) {
-        ::sync();
+    if (bench.cold)
         if (platform::Status s = dropPageCache(); !s)
             die("--cold cannot drop the page cache (" + s.message() +
                 "); it needs root and a writable /proc/sys/vm");
-    }
+    if (::access(cli.c_str(), X_OK) != 0)
+        die(cli + ": " + std::strerror(errno) + " (--cli names the dorvik-cli to time)");
 
-    // The peers; a missing program's steps are skipped, and said so.
+    // cp is the measure of every step; a missing peer's steps are skipped.
     const std::string cp = findProgram("cp"), coreSplit = findProgram("split"),
                       cat = findProgram("cat");
+    if (cp.empty())
+        die("cp: not found on PATH");
     for (auto [program, path, needed] :
-         {std::tuple{"cp", &cp, wanted("cp") || wanted("cprw")},
-          std::tuple{"split", &coreSplit, wanted("csplit") || wanted("cat")},
+         {std::tuple{"split", &coreSplit, wanted("csplit") || wanted("cat")},
           std::tuple{"cat", &cat, wanted("cat")}})
         if (needed && path->empty())
             std::printf("%s: not found on PATH; its steps are skipped\n", program);
 
-    if (dir.empty()) {
-        std::string pattern = "/var/tmp/dorvik-bench-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            die("/var/tmp: " + std::string(std::strerror(errno)));
-        dir = pattern;
-        g_madeDirectory = dir;
-    } else {
-        check(platform::makeDirectory(dir));
-    }
-    const std::string source = dir + "/bench.dat";
+    std::string pattern = parent + "/dorvik-bench-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        dieErrno(parent);
+    const std::string dir = pattern;
+    g_madeDirectory = dir;
+    const bool noChecksum = knowsNoChecksum(cli, dir);
+    if (!noChecksum && (wanted("splitnc") || wanted("joinnc")))
+        std::printf("%s does not know --no-checksum; the no-checksum steps are skipped\n",
+                    cli.c_str());
+
+    bench.source = dir + "/x.dat";
     double loadBefore[1] = {-1};
     (void)::getloadavg(loadBefore, 1);
     std::printf("making %lld bytes in %s\n", static_cast<long long>(size), dir.c_str());
     std::fflush(stdout);
-    makeSource(source, size);
+    makeSource(bench.source, size);
 
-    // The requests are filled field by field (not positionally), so fields
-    // added to them later keep their defaults here.
-    SilentPrompter prompter;
-    auto split = [&](const std::string &target, int pieces) {
-        engine::SplitRequest r;
-        r.sourcePath = source;
-        r.targetDirectory = target;
-        r.pieces = pieces;
-        r.copyMethod = method;
-        if (engine::split(r, prompter).outcome != engine::Outcome::Done)
-            die("split into " + std::to_string(pieces) + " pieces in " + target + " failed");
+    // The steps; every output goes to a directory of its own. The sets the
+    // joins and cat read are made here, untimed.
+    auto newDirectory = [&](const std::string &name) {
+        const std::string path = dir + "/" + name;
+        check(platform::makeDirectory(path));
+        return path;
     };
-    auto join = [&](const std::string &set, bool deletePieces) {
-        engine::JoinRequest r;
-        r.firstPiecePath = set + "/" + engine::pieceName("bench.", 0);
-        r.targetDirectory = set;
-        r.deletePieces = deletePieces;
-        r.copyMethod = method;
-        if (engine::join(r, prompter).outcome != engine::Outcome::Done)
-            die("join in " + set + " failed");
+    auto runUntimed = [](const std::vector<std::string> &args) {
+        expectSuccess(spawn(args), args[0]);
     };
-    auto piecePaths = [](const std::string &prefix, int n) {
-        std::vector<std::string> paths;
-        for (int k = 0; k < n; ++k)
-            paths.push_back(prefix + engine::pieceName("", k));
-        return paths;
-    };
-
+    const std::vector<std::string> sourceOnly = {bench.source};
     std::vector<Step> steps;
-    if (wanted("copy")) {
-        const std::string out = dir + "/copy.dat";
-        steps.push_back({"copy (in-process)",
-                         nullptr,
-                         {out},
-                         [=] { check(platform::copyFile(source, out)); },
-                         {out},
-                         {}});
-    }
-    if (wanted("cp") && !cp.empty()) {
-        const std::string out = dir + "/cp.dat";
-        steps.push_back({"cp", nullptr, {out}, [=] { runProcess({cp, source, out}); }, {out}, {}});
-    }
-    if (wanted("cprw") && !cp.empty()) {
-        const std::string out = dir + "/cprw.dat";
-        steps.push_back({"cp --reflink=never",
-                         nullptr,
-                         {out},
-                         [=] {
-                             runProcess({cp, "--reflink=never", source, out});
-                         },
-                         {out},
-                         {}});
-    }
+    if (wanted("cp"))
+        steps.push_back({.name = "cp (noise)",
+                         .argv = {cp, bench.source, dir + "/cp.dat"},
+                         .inputs = sourceOnly,
+                         .outputs = {dir + "/cp.dat"}});
+    if (wanted("cprw"))
+        steps.push_back({.name = "cp --reflink=never",
+                         .argv = {cp, "--reflink=never", bench.source, dir + "/cprw.dat"},
+                         .inputs = sourceOnly,
+                         .outputs = {dir + "/cprw.dat"}});
     for (int n : counts) {
         const std::string N = std::to_string(n);
-        // The engine's set: its pieces and the file joined from them.
-        const std::string set = dir + "/set" + N;
-        if (wanted("split") || wanted("join")) {
-            check(platform::makeDirectory(set));
-            split(set, n); // the join's input should it come first in round one
+        for (bool checksum : {true, false}) {
+            if (!wanted(checksum ? "split" : "splitnc") || (!checksum && !noChecksum))
+                continue;
+            const std::string out = newDirectory((checksum ? "split" : "splitnc") + N);
+            steps.push_back({.name = "split " + N + (checksum ? "" : ", no checksum"),
+                             .argv = {cli, "split", bench.source, "-n", N, "-d", out, "-q"},
+                             .inputs = sourceOnly,
+                             .outputDirectory = out,
+                             .verify = Verify::PieceSet});
+            if (!checksum)
+                steps.back().argv.push_back("--no-checksum");
         }
-        if (wanted("split"))
-            steps.push_back({"split " + N,
-                             nullptr,
-                             piecePaths(set + "/bench.", n),
-                             [=] { split(set, n); },
-                             {},
-                             {}});
-        if (wanted("join"))
-            steps.push_back({"join " + N,
-                             nullptr,
-                             {set + "/bench.dat"},
-                             [=] { join(set, false); },
-                             {set + "/bench.dat"},
-                             {}});
-        if (wanted("joindel")) {
-            // Its pieces go, so each round makes a fresh set (untimed) before
-            // the previous round's joined file is deleted.
-            const std::string delSet = dir + "/del" + N;
-            check(platform::makeDirectory(delSet));
-            steps.push_back({"join " + N + ", delete",
-                             [=] { split(delSet, n); },
-                             {delSet + "/bench.dat"},
-                             [=] { join(delSet, true); },
-                             {delSet + "/bench.dat"},
-                             {}});
+        const bool joinNc = wanted("joinnc") && noChecksum;
+        if (wanted("join") || wanted("joind") || joinNc) {
+            const std::string set = newDirectory("set" + N);
+            runUntimed({cli, "split", bench.source, "-n", N, "-d", set, "-q"});
+            std::vector<std::string> pieces;
+            for (int k = 0; k < n; ++k)
+                pieces.push_back(set + "/" + engine::pieceName("x.", k));
+            if (wanted("join"))
+                steps.push_back({.name = "join " + N,
+                                 .argv = {cli, "join", pieces[0], "-q"},
+                                 .inputs = pieces,
+                                 .outputs = {set + "/x.dat"}});
+            if (joinNc) {
+                // The same pieces, linked into a directory without the
+                // set's checksum file.
+                const std::string bare = newDirectory("bare" + N);
+                std::vector<std::string> links;
+                for (const std::string &piece : pieces) {
+                    links.push_back(bare + "/" + platform::fileNameOf(piece));
+                    if (::link(piece.c_str(), links.back().c_str()) != 0)
+                        dieErrno(links.back());
+                }
+                steps.push_back({.name = "join " + N + ", no checksum",
+                                 .argv = {cli, "join", links[0], "-q"},
+                                 .inputs = links,
+                                 .outputs = {bare + "/x.dat"}});
+            }
+            if (wanted("joind")) {
+                const std::string other = newDirectory("other" + N);
+                steps.push_back({.name = "join " + N + " -d",
+                                 .argv = {cli, "join", pieces[0], "-d", other, "-q"},
+                                 .inputs = pieces,
+                                 .outputs = {set + "/x.dat", other + "/x.dat"}});
+            }
         }
-        // coreutils' split and cat of its pieces.
-        const std::string coreSet = dir + "/core" + N;
-        const std::vector<std::string> corePieces = piecePaths(coreSet + "/p.", n);
-        std::vector<std::string> splitArgs = {coreSplit, "-n", N,      "-d",
-                                              "-a",      "3",  source, coreSet + "/p."};
-        if ((wanted("csplit") || wanted("cat")) && !coreSplit.empty()) {
-            check(platform::makeDirectory(coreSet));
-            runProcess(splitArgs);
+        if (coreSplit.empty())
+            continue;
+        if (wanted("csplit")) {
+            const std::string out = newDirectory("csplit" + N);
+            steps.push_back({.name = "split -n " + N,
+                             .argv = {coreSplit, "-n", N, bench.source, out + "/x."},
+                             .inputs = sourceOnly,
+                             .outputDirectory = out,
+                             .verify = Verify::PlainPieces,
+                             .pieces = n});
         }
-        if (wanted("csplit") && !coreSplit.empty())
-            steps.push_back(
-                {"split -n " + N, nullptr, corePieces, [=] { runProcess(splitArgs); }, {}, {}});
-        if (wanted("cat") && !coreSplit.empty() && !cat.empty()) {
-            std::vector<std::string> catArgs = {cat};
-            catArgs.insert(catArgs.end(), corePieces.begin(), corePieces.end());
-            const std::string out = coreSet + "/cat.dat";
-            steps.push_back({"cat " + N + " pieces",
-                             nullptr,
-                             {out},
-                             [=] { runProcess(catArgs, out); },
-                             {out},
-                             {}});
+        if (wanted("cat") && !cat.empty()) {
+            const std::string set = newDirectory("core" + N);
+            runUntimed({coreSplit, "-n", N, bench.source, set + "/x."});
+            const std::vector<std::string> pieces = entriesOf(set);
+            const std::string out = newDirectory("cat" + N) + "/x.dat";
+            steps.push_back({.name = "cat " + N + " pieces",
+                             .argv = {cat},
+                             .inputs = pieces,
+                             .outputs = {out},
+                             .stdoutPath = out});
+            steps.back().argv.insert(steps.back().argv.end(), pieces.begin(), pieces.end());
         }
     }
     if (steps.empty())
         die("no step left to time");
+    for (Step &s : steps)
+        if (s.argv[0] == cli)
+            s.stoppedStatus = 2; // dorvik-cli's status for a run a signal stopped
 
-    // Rounds: every step once, the orders of a balanced Latin square over
-    // steps shuffled by the seed, so every step runs once in each place and
-    // right after each other step once every steps.size() rounds (twice that
-    // for an odd count).
+    // Rounds: one pair of every step, the steps in an order the seed
+    // shuffles anew each round; cp comes first in the pairs of even rounds.
+    Step reference{.name = "cp",
+                   .argv = {cp, bench.source, dir + "/reference.dat"},
+                   .inputs = sourceOnly,
+                   .outputs = {dir + "/reference.dat"}};
     std::uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
-    std::vector<std::size_t> label(steps.size());
-    for (std::size_t i = 0; i < label.size(); ++i)
-        label[i] = i;
-    for (std::size_t i = label.size(); i > 1; --i) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        std::swap(label[i - 1], label[x % i]);
-    }
+    std::vector<std::size_t> order(steps.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
     for (int round = 0; round < runs; ++round) {
-        const std::vector<std::size_t> order = roundOrder(steps.size(), round);
-        if (verbose)
-            std::printf("round %d:", round + 1);
+        for (std::size_t i = order.size(); i > 1; --i) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            std::swap(order[i - 1], order[x % i]);
+        }
+        const bool last = round + 1 == runs, cpFirst = round % 2 == 0;
         for (std::size_t i : order) {
-            Step &s = steps[label[i]];
-            if (s.prepare)
-                s.prepare();
-            for (const std::string &path : s.outputs)
-                removeIfThere(path);
-            ::sync();
-            if (cold)
-                check(dropPageCache());
-            const auto start = std::chrono::steady_clock::now();
-            s.run();
-            s.times.push_back(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            Step &s = steps[i];
+            // The reference's output is checked once, in the last round's first pair.
+            const bool checkReference = last && i == order.front();
+            std::optional<double> cpTime, stepTime;
+            // A process stopped from outside (someone else's kill on a shared
+            // machine) voids the pair: it is measured again, twice at most.
+            for (int attempt = 1;; ++attempt) {
+                if (!bench.cold) {
+                    readThrough(reference.inputs);
+                    readThrough(s.inputs);
+                }
+                if (cpFirst)
+                    cpTime = timeUnit(reference, bench, checkReference);
+                if (!cpFirst || cpTime)
+                    stepTime = timeUnit(s, bench, last);
+                if (!cpFirst && stepTime)
+                    cpTime = timeUnit(reference, bench, checkReference);
+                if (cpTime && stepTime)
+                    break;
+                if (attempt == 3)
+                    die(s.name + ": a process of its pair was stopped by a signal three times");
+                std::printf("round %d, %s: a process of the pair was stopped by a signal from "
+                            "outside; the pair is measured again\n",
+                            round + 1, s.name.c_str());
+                std::fflush(stdout);
+            }
+            reference.times.push_back(*cpTime);
+            s.times.push_back(*stepTime);
+            s.ratios.push_back(*cpTime / *stepTime);
             if (verbose) {
-                std::printf(" [%s %.3f]", s.name.c_str(), s.times.back());
+                std::printf("round %d, %s: cp %.3f s, step %.3f s, ratio %.2f\n", round + 1,
+                            s.name.c_str(), *cpTime, *stepTime, s.ratios.back());
                 std::fflush(stdout);
             }
         }
-        if (verbose)
-            std::printf("\n");
     }
     rusage self{};
     const bool haveUsage = ::getrusage(RUSAGE_SELF, &self) == 0;
     double loadAfter[1] = {-1};
     (void)::getloadavg(loadAfter, 1);
 
-    // Every output of the last round against the source; the consumed sets
-    // must be gone.
-    bool allEqual = true;
-    for (const Step &s : steps)
-        for (const std::string &path : s.checkEquals)
-            if (!sameContents(source, path)) {
-                std::printf("%s: %s differs from the source\n", s.name.c_str(), path.c_str());
-                allEqual = false;
-            }
-    for (int n : counts)
-        for (const std::string &piece : piecePaths(dir + "/del" + std::to_string(n) + "/bench.", n))
-            if (wanted("joindel") && platform::exists(piece)) {
-                std::printf("join %d, delete: %s is still there\n", n, piece.c_str());
-                allEqual = false;
-            }
-
-    const Step *cpStep = nullptr, *copyStep = nullptr;
-    for (const Step &s : steps) {
-        if (s.name == "cp")
-            cpStep = &s;
-        if (s.name == "copy (in-process)")
-            copyStep = &s;
-    }
-    // The reference's time over the step's, round by round (the step's speed
-    // as a multiple of the reference's): median, min and max as text.
-    auto ratios = [](const Step &s, const Step *ref) {
-        if (!ref)
-            return std::string("      -      -      -");
-        std::vector<double> r;
-        for (std::size_t i = 0; i < s.times.size(); ++i)
-            r.push_back(ref->times[i] / s.times[i]);
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, " %6.2f %6.2f %6.2f", median(r),
-                      *std::min_element(r.begin(), r.end()), *std::max_element(r.begin(), r.end()));
-        return std::string(buffer);
-    };
-    std::printf("\n%lld bytes, %d round%s, %s page cache, engine path %s\n",
-                static_cast<long long>(size), runs, runs == 1 ? "" : "s", cold ? "cold" : "warm",
-                methodName(method));
-    std::printf("%-20s %8s %8s  %-20s  %-20s\n", "", "median", "", "x cp, per round",
-                "x copy, per round");
-    std::printf("%-20s %8s %8s  %6s %6s %6s  %6s %6s %6s\n", "step", "s", "MB/s", "median", "min",
-                "max", "median", "min", "max");
+    static const char *const kSync[] = {"none", "dir", "fs"};
+    std::printf("\n%lld bytes on %s in %s, %d pair%s per step, %s page cache, "
+                "--delete-sync %s\n",
+                static_cast<long long>(size), fileSystemType(dir).c_str(), parent.c_str(), runs,
+                runs == 1 ? "" : "s", bench.cold ? "cold" : "warm",
+                kSync[static_cast<int>(bench.deleteSync)]);
+    std::printf("%-22s %15s   %-38s %9s\n", "", "median", "cp time / step time, per pair", "peak");
+    std::printf("%-22s %7s %7s   %6s %6s %6s %6s %6s   %9s\n", "step", "s", "MB/s", "median", "min",
+                "max", "q1", "q3", "KiB");
+    const Step *cpRow = nullptr;
     for (const Step &s : steps) {
         const double t = median(s.times);
-        std::printf("%-20s %8.3f %8.1f %s %s\n", s.name.c_str(), t,
-                    static_cast<double>(size) / t / 1e6, ratios(s, cpStep).c_str(),
-                    ratios(s, copyStep).c_str());
+        std::printf("%-22s %7.3f %7.1f   %6.2f %6.2f %6.2f %6.2f %6.2f   %9ld\n", s.name.c_str(), t,
+                    static_cast<double>(size) / t / 1e6, median(s.ratios),
+                    *std::min_element(s.ratios.begin(), s.ratios.end()),
+                    *std::max_element(s.ratios.begin(), s.ratios.end()), quantile(s.ratios, 0.25),
+                    quantile(s.ratios, 0.75), s.peakKiB);
+        if (s.name == "cp (noise)")
+            cpRow = &s;
     }
-    if (haveUsage) // (a spawned child's peak would include ours from before its exec)
+    if (cpRow) {
+        const double q1 = quantile(cpRow->ratios, 0.25), q3 = quantile(cpRow->ratios, 0.75);
+        std::printf(q1 >= 0.9 && q3 <= 1.1
+                        ? "noise: cp against cp stays within 0.9-1.1 (quartiles)\n"
+                        : "noise: cp against cp leaves 0.9-1.1 (quartiles); the machine is too "
+                          "busy to trust these ratios\n");
+    }
+    // What the copy into another directory adds to a join: the difference of
+    // the medians, against the median time of cp (and of a cp that reads and
+    // writes, when measured).
+    const Step *bytes = nullptr;
+    for (const Step &s : steps)
+        if (s.name == "cp --reflink=never")
+            bytes = &s;
+    for (int n : counts) {
+        const std::string join = "join " + std::to_string(n);
+        const Step *plain = nullptr, *copying = nullptr;
+        for (const Step &s : steps) {
+            if (s.name == join)
+                plain = &s;
+            if (s.name == join + " -d")
+                copying = &s;
+        }
+        if (!plain || !copying)
+            continue;
+        const double added = median(copying->times) - median(plain->times);
+        if (added <= 0) {
+            std::printf("%s -d: its copy into the other directory adds nothing measurable\n",
+                        join.c_str());
+            continue;
+        }
+        std::printf("%s -d: its copy into the other directory adds %.3f s: %.1f x cp", join.c_str(),
+                    added, median(reference.times) / added);
+        if (bytes)
+            std::printf(", %.1f x cp --reflink=never", median(bytes->times) / added);
+        std::printf("\n");
+    }
+    if (haveUsage) // a child's peak includes the benchmark's from before its exec
         std::printf("peak RSS of the benchmark: %ld KiB\n", self.ru_maxrss);
     // Other work on the machine shows in the spread of the ratios.
     std::printf("load average (1 min): %.2f before, %.2f after\n", loadBefore[0], loadAfter[0]);
-    std::printf("outputs equal the source: %s\n", allEqual ? "yes" : "NO");
+    std::printf("outputs equal the source: %s\n", bench.allEqual ? "yes" : "NO");
 
-    if (!g_madeDirectory.empty()) {
-        g_madeDirectory.clear();
-        removeTree(dir);
-    } else {
-        // Only what the benchmark made; the named directory stays.
-        removeIfThere(source);
-        for (const Step &s : steps)
-            for (const std::string &path : s.outputs)
-                removeIfThere(path);
-        for (int n : counts)
-            for (const char *sub : {"/set", "/del", "/core"}) {
-                const std::string d = dir + sub + std::to_string(n);
-                if (platform::isDirectory(d))
-                    removeTree(d);
-            }
-    }
-    return allEqual ? 0 : 1;
+    g_madeDirectory.clear();
+    removeTree(dir);
+    return bench.allEqual ? 0 : 1;
 }
