@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 #include "platform/fs.h"
+#include "platform/translate.h"
 #include "setup/shelllink.h"
 
 namespace dorvik::setup {
@@ -22,10 +23,16 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
     m.title = std::nullopt; // the application's own title
     m.buttons = platform::Buttons::Ok;
     if (reason.ok()) {
-        m.text = product + " is successfully installed!";
+        m.text = platform::fill(
+            platform::translated("Setup", DORVIK_TR("Setup", "%1 is successfully installed!")),
+            {product});
         m.icon = platform::Icon::None; // a plain box, like the question
     } else {
-        m.text = product + " could not be installed into " + target + ".\n" + reason.message();
+        // %1 the product, %2 the target directory, %3 "name: reason".
+        m.text = platform::fill(
+            platform::translated("Setup", DORVIK_TR("Setup", "%1 could not be "
+                                                             "installed into %2.\n%3")),
+            {product, target, reason.message()});
         m.icon = platform::Icon::Critical;
     }
     return m;
@@ -77,7 +84,7 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     const std::string source = environment.currentDirectory();
     const std::vector<CopyStep> steps = copySteps(product, source, target, systemDirectory);
 
-    view.setFrameCaption("Copying:");
+    view.setFrameCaption(platform::translated("Setup", DORVIK_TR("Setup", "Copying:")));
     for (const CopyStep &s : steps)
         view.setTargetLine(s.statusLine());
 
@@ -108,11 +115,12 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         out.copyStatuses.push_back(std::move(copied));
     }
 
-    view.setFrameCaption("Directory:");
+    view.setFrameCaption(platform::translated("Setup", DORVIK_TR("Setup", "Directory:")));
     view.setTargetLine(target);
 
     platform::Message question;
-    question.text = "Do you want to add the program to the program menu?";
+    question.text = platform::translated(
+        "Setup", DORVIK_TR("Setup", "Do you want to add the program to the program menu?"));
     question.title = "Setup";
     question.icon = platform::Icon::None;
     question.buttons = platform::Buttons::YesNo;

@@ -1,7 +1,9 @@
 #include "platform/fs.h"
+#include "platform/translate.h"
 #include "platform/widgets/classicicon.h"
 #include "platform/widgets/listcontrols.h"
 #include "platform/widgets/messagebox.h"
+#include "platform/widgets/translations.h"
 #include "setup/form1.h"
 #include "setup/form2.h"
 #include "setup/form3.h"
@@ -10,6 +12,7 @@
 #include "setup/installer.h"
 #include "setup/texts.h"
 #include "tests/setup/setup_test_support.h"
+#include "tests/support/accessible_names.h"
 #include "tests/support/recording_prompter.h"
 
 #include <QApplication>
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 
 #include <memory>
 
@@ -353,6 +357,46 @@ private slots:
             QVERIFY(used.size() >= 4);
         }
         QCOMPARE(widgets::classicPalette().size(), 16);
+    }
+
+    void everyControlHasADistinctName() {
+        Form1 *main = toMainWindow();
+        main->Command1->click(); // Browse
+        for (QWidget *window :
+             {static_cast<QWidget *>(installer().form4()), static_cast<QWidget *>(main),
+              static_cast<QWidget *>(installer().form2())}) {
+            const QStringList problems = testing::unnamedOrAlike(window);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+        }
+    }
+
+    void textsInEachLanguage() {
+        // Each text as the design writes it, then in German; the product
+        // name and the path stay as they are.
+        const auto shown = [this] {
+            Form1 *main = toMainWindow();
+            main->Command1->click();
+            return QStringList{installer().form4()->windowTitle(),
+                               installer().form4()->Command2->text(),
+                               installer().form3()->Label1->text(),
+                               main->Command1->text(),
+                               main->Frame1->title(),
+                               installer().form2()->windowTitle(),
+                               child<QLabel>(installer().form2(), "Label2")->text(),
+                               installer().form4()->Label1->text()};
+        };
+        QCOMPARE(shown(), (QStringList{"Setup", "Exit Setup", "Dorvik Setup", "Browse",
+                                       "Directory:", "Filemeny",
+                                       "Path:", "Welcome to the Dorvik installation program."}));
+        installer_ = std::make_unique<Installer>([this] { ++ends_; });
+        QVERIFY(widgets::loadTranslations(QLocale(QLocale::German, QLocale::Germany)));
+        const QStringList german = shown();
+        for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>())
+            QCoreApplication::removeTranslator(t);
+        platform::setTranslateHook({});
+        QCOMPARE(german, (QStringList{"Installation", "Beenden", "Dorvik Installation",
+                                      "Durchsuchen", "Verzeichnis:", "Verzeichnis wählen",
+                                      "Pfad:", "Willkommen bei der Installation von Dorvik."}));
     }
 };
 
