@@ -36,7 +36,9 @@ struct ParsedArguments {
 // anywhere wins over everything else. Every option must fit the command it
 // is given with (-n and --floppy: split; --delete: join; -d: split and join;
 // --yes and --quiet: split and join). The piece count must be a decimal
-// number from 2 to 99.
+// number from 2 to 99. Short options may be bundled as with getopt: "-qy";
+// a letter that takes a value takes the rest of the bundle ("-qn5") or,
+// ending it, the next argument ("-qn 5").
 ParsedArguments parseArguments(const std::vector<std::string> &args);
 
 // The text of --help, ending in a line feed.
