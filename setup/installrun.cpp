@@ -40,6 +40,11 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
 
 } // namespace
 
+std::string CopyStep::statusLine() const {
+    return platform::fill(platform::translated("Setup", DORVIK_TR("Setup", "%1 to %2")),
+                          {sourceName, destination});
+}
+
 std::string GetSysDir() {
     return platform::systemDirectory();
 }
@@ -92,15 +97,17 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         // Without a system directory the runtime library would land in the
         // root directory: leave it out instead.
         if (i == 0 && systemDirectory.empty()) {
-            out.copyStatuses.push_back(
-                Status::failure("Msvbvm50.dll: the system directory is unknown"));
+            out.copyStatuses.push_back(Status::failure(platform::translated(
+                "Setup", DORVIK_TR("Setup", "Msvbvm50.dll: the system directory is unknown"))));
             continue;
         }
         // Nor are the medium's files looked for in the root directory when
         // the directory the installer was started from cannot be read.
         if (source.empty()) {
-            out.copyStatuses.push_back(Status::failure(
-                steps[i].sourceName + ": the installer's directory cannot be read"));
+            out.copyStatuses.push_back(Status::failure(platform::fill(
+                platform::translated("Setup", DORVIK_TR("Setup", "%1: the installer's directory "
+                                                                 "cannot be read")),
+                {steps[i].sourceName})));
             continue;
         }
         // Each copy is on the device before the run says the product is

@@ -162,6 +162,18 @@ the Browse button.</source>
 Um %1 in ein anderes Verzeichnis zu installieren, wählen Sie
 dieses mit „Durchsuchen“.</translation>
     </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 nach %2</translation>
+    </message>
+    <message>
+        <source>Msvbvm50.dll: the system directory is unknown</source>
+        <translation>Msvbvm50.dll: Das Systemverzeichnis ist unbekannt</translation>
+    </message>
+    <message>
+        <source>%1: the installer&apos;s directory cannot be read</source>
+        <translation>%1: Das Verzeichnis des Installationsprogramms kann nicht gelesen werden</translation>
+    </message>
 </context>
 <context>
     <name>dorvik::setup::Form1</name>
