@@ -1,5 +1,4 @@
-// What a screen reader hears of a window: every control that Tab reaches,
-// by its accessible name and description.
+// What a screen reader hears of the controls Tab reaches in a window.
 #pragma once
 
 #include <QAccessible>
@@ -9,9 +8,8 @@
 
 namespace dorvik::testing {
 
-// The problems of `window`'s focus chain: a control (shown in the window)
-// without an accessible name, or two controls alike in name and
-// description. Empty when a screen reader can tell every control apart.
+// The controls of `window`'s focus chain (those shown) without an accessible
+// name, or alike in name and description to one before them.
 inline QStringList unnamedOrAlike(QWidget *window) {
     QStringList problems;
     QSet<QString> heard;
