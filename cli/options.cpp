@@ -47,6 +47,49 @@ bool isHelp(const std::string &a) {
     return a == "-h" || a == "--help";
 }
 
+// The short options that take a value.
+bool takesValue(char letter) {
+    return letter == 'n' || letter == 'b' || letter == 'd';
+}
+
+// `args` with bundled short options taken apart, as getopt does: "-qy" is
+// "-q -y"; at a letter that takes a value the rest of the bundle is that
+// value ("-qn5" is "-q -n5", "-qd/tmp" is "-q -d/tmp"), and a bundle ending
+// in it takes the next argument ("-qn 5"), which is passed on untouched.
+// Nothing after "--" is taken apart.
+std::vector<std::string> unbundled(const std::vector<std::string> &args) {
+    std::vector<std::string> out;
+    bool valueNext = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        const bool bundle = a.size() > 2 && a[0] == '-' && a[1] != '-';
+        if (valueNext) {
+            out.push_back(a);
+            valueNext = false;
+            continue;
+        }
+        if (a == "--") {
+            out.insert(out.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        if (!bundle) {
+            out.push_back(a);
+            valueNext = (a.size() == 2 && takesValue(a[1])) || a == "--pieces" ||
+                        a == "--bytes" || a == "--directory";
+            continue;
+        }
+        for (std::size_t k = 1; k < a.size(); ++k) {
+            if (takesValue(a[k])) {
+                out.push_back("-" + a.substr(k));
+                valueNext = k + 1 == a.size();
+                break;
+            }
+            out.push_back(std::string("-") + a[k]);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<std::int64_t> parseSize(const std::string &text) {
@@ -61,7 +104,8 @@ std::optional<std::int64_t> parseSize(const std::string &text) {
     return n * factor;
 }
 
-ParsedArguments parseArguments(const std::vector<std::string> &args) {
+ParsedArguments parseArguments(const std::vector<std::string> &given) {
+    const std::vector<std::string> args = unbundled(given);
     ParsedArguments result;
     auto error = [&](std::string text) {
         result.error = std::move(text);

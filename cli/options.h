@@ -39,7 +39,9 @@ struct ParsedArguments {
 // anywhere wins over everything else. Every option must fit the command it
 // is given with (-n, -b, --floppy and --no-checksum: split; --delete: join;
 // -d: split and join; --yes: split and join). The piece count must be a
-// decimal number from 2 to 99; -n and -b exclude each other.
+// decimal number from 2 to 99; -n and -b exclude each other. Short options
+// may be bundled as with getopt: "-qy"; a letter that takes a value takes
+// the rest of the bundle ("-qn5") or, ending it, the next argument ("-qn 5").
 ParsedArguments parseArguments(const std::vector<std::string> &args);
 
 // A size as -b takes it, in coreutils' spelling: decimal digits, then

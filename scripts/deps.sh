@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core fonts-liberation
   xvfb xauth
   dpkg-dev file groff-base desktop-file-utils appstream librsvg2-bin
   fusefat dosfstools
+  lintian devscripts
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "setup/form1.h"
 
 #include "platform/drives.h"
+#include "platform/translate.h"
 #include "platform/widgets/messagebox.h"
 #include "platform/widgets/twips.h"
 #include "setup/form2.h"
@@ -21,7 +22,7 @@ const QColor kSilver(192, 192, 192);
 
 Form1::Form1(Installer *installer) : ClassicWindow(windowLook(installer)), installer_(installer) {
     setObjectName("Form1");
-    setWindowTitle("Setup");
+    setWindowTitle(tr("Setup"));
     setWindowIcon(installerIcon());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kSilver);
@@ -37,12 +38,15 @@ Form1::Form1(Installer *installer) : ClassicWindow(windowLook(installer)), insta
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setAutoFillBackground(true);
 
-    Frame1 = widgets::place(new QGroupBox("Directory:", this), "Frame1", {120, 1920, 5775, 615});
+    Frame1 = widgets::place(new QGroupBox(QString::fromStdString(platform::translated(
+                                              "Setup", DORVIK_TR("Setup", "Directory:"))),
+                                          this),
+                            "Frame1", {120, 1920, 5775, 615});
     Label1 = widgets::place(new QLabel(Frame1), "Label1", {240, 240, 4215, 255});
     Label1->setTextFormat(Qt::PlainText);
 
-    Command1 = commandButton("Command1", "Browse", {4680, 2125, 1095, 300}, true);
-    Command2 = commandButton("Command2", "Exit setup", {4680, 2700, 1095, 300});
+    Command1 = commandButton("Command1", tr("Browse"), {4680, 2125, 1095, 300}, true);
+    Command2 = commandButton("Command2", tr("Exit setup"), {4680, 2700, 1095, 300});
     Command3 = commandButton("Command3", QString(), {240, 440, 600, 600});
     Command3->setIcon(installerIcon());
     Command3->setIconSize(QSize(32, 32));
@@ -51,6 +55,12 @@ Form1::Form1(Installer *installer) : ClassicWindow(windowLook(installer)), insta
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
     Command1->setFocus();
+
+    // For a screen reader: the picture button has no caption, and Browse
+    // says what it chooses.
+    Command3->setAccessibleName(tr("Install"));
+    Command3->setAccessibleDescription(tr("Install into the directory shown below"));
+    Command1->setAccessibleDescription(tr("Choose another directory to install into"));
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });

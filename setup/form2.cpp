@@ -38,7 +38,8 @@ QLabel *plainLabel(QWidget *parent, const char *name, const QString &text, widge
 
 Form2::Form2(Installer *installer) : ClassicWindow(windowLook(installer)), installer_(installer) {
     setObjectName("Form2");
-    setWindowTitle("Filemeny");
+    setWindowTitle(tr("Filemeny"));
+    setAccessibleName(tr("Choose the installation directory"));
     setWindowIcon(installerIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     QPalette palette = this->palette();
@@ -47,13 +48,13 @@ Form2::Form2(Installer *installer) : ClassicWindow(windowLook(installer)), insta
     setAutoFillBackground(true);
     widgets::placeTwips(this, 2445, 1980, 4710, 3195);
 
-    Label2 = plainLabel(this, "Label2", "Path:", {120, 60, 1335, 195});
+    Label2 = plainLabel(this, "Label2", tr("Path:"), {120, 60, 1335, 195});
     Text1 = widgets::place(new QLineEdit(this), "Text1", {120, 240, 4455, 285});
     Dir1 = widgets::place(new widgets::DirListBox(this), "Dir1", {120, 600, 3195, 1890});
-    Label1 = plainLabel(this, "Label1", "Drives:", {120, 2580, 735, 195});
+    Label1 = plainLabel(this, "Label1", tr("Drives:"), {120, 2580, 735, 195});
     Drive1 = widgets::place(new widgets::DriveListBox(this), "Drive1", {120, 2760, 3195, 315});
-    Command1 = commandButton("Command1", "OK", {3420, 600, 1155, 375}, true);
-    Command2 = commandButton("Command2", "Cancel", {3420, 2100, 1155, 375});
+    Command1 = commandButton("Command1", tr("OK"), {3420, 600, 1155, 375}, true);
+    Command2 = commandButton("Command2", tr("Cancel"), {3420, 2100, 1155, 375});
     // Beyond the right edge: not seen while the window keeps its size.
     File1 = widgets::place(new widgets::FileListBox(this), "File1", {4800, 120, 1575, 2820});
     for (QWidget *list : {static_cast<QWidget *>(Dir1), static_cast<QWidget *>(Drive1),
@@ -70,6 +71,14 @@ Form2::Form2(Installer *installer) : ClassicWindow(windowLook(installer)), insta
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, File1);
     Drive1->setFocus();
+
+    // For a screen reader: the labels name the path field and the drive
+    // list; the lists without a caption get names of their own.
+    Label2->setBuddy(Text1);
+    Label1->setBuddy(Drive1);
+    Dir1->setAccessibleName(tr("Directories"));
+    File1->setAccessibleName(tr("Files"));
+    Command1->setAccessibleDescription(tr("Install into a new directory in this path"));
 
     // All three lists start at the current drive and directory.
     const QString current = QString::fromStdString(platform::currentDirectory());

@@ -40,8 +40,8 @@ Form4::Form4(Installer *installer) : ClassicWindow(windowLook(installer)), insta
     Frame1 = widgets::place(new QFrame(this), "Frame1", {120, 2120, 5535, 30});
     Frame1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
-    Command1 = commandButton("Command1", "OK", {1440, 2280, 1095, 375}, true);
-    Command2 = commandButton("Command2", "Exit Setup", {3360, 2280, 1095, 375});
+    Command1 = commandButton("Command1", tr("OK"), {1440, 2280, 1095, 375}, true);
+    Command2 = commandButton("Command2", tr("Exit Setup"), {3360, 2280, 1095, 375});
     setTabOrder(Command1, Command2);
     Command1->setFocus();
 
@@ -52,7 +52,7 @@ Form4::Form4(Installer *installer) : ClassicWindow(windowLook(installer)), insta
 void Form4::Form_Load() {
     const std::string product = installer()->productName();
     Label1->setText(QString::fromStdString(welcomeText(product)));
-    setWindowTitle("Setup");
+    setWindowTitle(tr("Setup"));
     Label2->setText(QString::fromStdString(noticeText()));
     installer()->form3()->show();
 }

@@ -3,6 +3,7 @@
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/mounts.h"
+#include "platform/translate.h"
 #include "setup/shelllink.h"
 
 namespace dorvik::setup {
@@ -23,10 +24,16 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
     m.title = std::nullopt; // the application's own title
     m.buttons = platform::Buttons::Ok;
     if (reason.ok()) {
-        m.text = product + " is successfully installed!";
+        m.text = platform::fill(
+            platform::translated("Setup", DORVIK_TR("Setup", "%1 is successfully installed!")),
+            {product});
         m.icon = platform::Icon::None; // a plain box, like the question
     } else {
-        m.text = product + " could not be installed into " + target + ".\n" + reason.message();
+        // %1 the product, %2 the target directory, %3 "name: reason".
+        m.text = platform::fill(
+            platform::translated("Setup", DORVIK_TR("Setup", "%1 could not be "
+                                                             "installed into %2.\n%3")),
+            {product, target, reason.message()});
         m.icon = platform::Icon::Critical;
     }
     return m;
@@ -60,6 +67,11 @@ bool roomToInstall(const std::vector<CopyStep> &steps, const std::string &system
 }
 
 } // namespace
+
+std::string CopyStep::statusLine() const {
+    return platform::fill(platform::translated("Setup", DORVIK_TR("Setup", "%1 to %2")),
+                          {sourceName, destination});
+}
 
 std::string GetSysDir() {
     return platform::systemDirectory();
@@ -110,7 +122,7 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     // From here on a failing step is skipped and the run goes on.
     const Status targetStatus = platform::makeDirectory(target);
 
-    view.setFrameCaption("Copying:");
+    view.setFrameCaption(platform::translated("Setup", DORVIK_TR("Setup", "Copying:")));
     for (const CopyStep &s : steps)
         view.setTargetLine(s.statusLine());
 
@@ -118,15 +130,17 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         // Without a system directory the runtime library would land in the
         // root directory: leave it out instead.
         if (i == 0 && systemDirectory.empty()) {
-            out.copyStatuses.push_back(
-                Status::failure("Msvbvm50.dll: the system directory is unknown"));
+            out.copyStatuses.push_back(Status::failure(platform::translated(
+                "Setup", DORVIK_TR("Setup", "Msvbvm50.dll: the system directory is unknown"))));
             continue;
         }
         // Nor are the medium's files looked for in the root directory when
         // the directory the installer was started from cannot be read.
         if (source.empty()) {
-            out.copyStatuses.push_back(Status::failure(
-                steps[i].sourceName + ": the installer's directory cannot be read"));
+            out.copyStatuses.push_back(Status::failure(platform::fill(
+                platform::translated("Setup", DORVIK_TR("Setup", "%1: the installer's directory "
+                                                                 "cannot be read")),
+                {steps[i].sourceName})));
             continue;
         }
         // Each copy is on the device before the run says the product is
@@ -141,11 +155,12 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         out.copyStatuses.push_back(std::move(copied));
     }
 
-    view.setFrameCaption("Directory:");
+    view.setFrameCaption(platform::translated("Setup", DORVIK_TR("Setup", "Directory:")));
     view.setTargetLine(target);
 
     platform::Message question;
-    question.text = "Do you want to add the program to the program menu?";
+    question.text = platform::translated(
+        "Setup", DORVIK_TR("Setup", "Do you want to add the program to the program menu?"));
     question.title = "Setup";
     question.icon = platform::Icon::None;
     question.buttons = platform::Buttons::YesNo;

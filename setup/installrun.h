@@ -62,7 +62,8 @@ struct CopyStep {
     std::string sourceName;
     std::string sourcePath;
     std::string destination;
-    std::string statusLine() const { return sourceName + " to " + destination; }
+    // "<source name> to <destination>", in the user's language.
+    std::string statusLine() const;
 };
 
 // The six copies in their order. A source path gets no second "/" after a

@@ -1,26 +1,42 @@
 #include "setup/texts.h"
 
+#include "platform/translate.h"
+
 namespace dorvik::setup {
 
+using platform::fill;
+using platform::translated;
+
+// %1 is the product name in every text below.
+
 std::string titleText(std::string_view product) {
-    return std::string(product) + " Setup";
+    return fill(translated("Setup", DORVIK_TR("Setup", "%1 Setup")), {product});
 }
 
 std::string welcomeText(std::string_view product) {
-    return "Welcome to the " + std::string(product) + " installation program.";
+    return fill(translated("Setup", DORVIK_TR("Setup", "Welcome to the %1 installation program.")),
+                {product});
 }
 
 std::string noticeText() {
-    return "Setup cannot install system files or update shared files if they are in use.\n"
-           "Before proceeding, we recommend that you close any applications you \n"
-           "may be running.";
+    return translated(
+        "Setup",
+        DORVIK_TR("Setup",
+                  "Setup cannot install system files or update shared files if they are in use.\n"
+                  "Before proceeding, we recommend that you close any applications you \n"
+                  "may be running."));
 }
 
 std::string instructionText(std::string_view product) {
-    const std::string p(product);
-    return "            Click the image to install " + p + " software into the specified \n" +
-           "             destination directory.\n" + "\n" + "If you would like to install " + p +
-           " into another directory, use \n" + "the Browse button.";
+    return fill(
+        translated("Setup", DORVIK_TR("Setup", "            Click the image to install %1 software "
+                                               "into the specified \n"
+                                               "             destination directory.\n"
+                                               "\n"
+                                               "If you would like to install %1 into another "
+                                               "directory, use \n"
+                                               "the Browse button.")),
+        {product});
 }
 
 std::string proposedTarget(std::string_view home, std::string_view product) {

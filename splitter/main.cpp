@@ -1,5 +1,6 @@
 // Dorvik: cuts a large file into pieces and puts the pieces together again.
 #include "platform/process.h"
+#include "platform/widgets/translations.h"
 #include "splitter/windows/commandline.h"
 #include "splitter/windows/form1.h"
 #include "splitter/windows/form2.h"
@@ -22,6 +23,8 @@ int main(int argc, char **argv) {
     QApplication app(toolkitArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvik"));
     QApplication::setWindowIcon(dorvik::splitter::programIcon());
+    // The windows in the user's language; the command line above stays English.
+    dorvik::widgets::loadUserTranslations();
     dorvik::splitter::Form1 main;
     if (line.file)
         dorvik::splitter::openFile(main, QFile::decodeName(line.file->c_str()));

@@ -406,12 +406,12 @@ bool followDrive(DriveListBox &drives, DirListBox &directories, QWidget *parent)
     if (readable.ok() && directories.setPath(drive))
         return true;
 
-    const QString reason = readable.ok() ? drive + QStringLiteral(": the drive cannot be read")
-                                         : std2q(readable.message());
+    const QString reason = readable.ok()
+                               ? DriveListBox::tr("%1: the drive cannot be read").arg(drive)
+                               : std2q(readable.message());
     platform::Message message;
-    message.text =
-        q2std(reason + QStringLiteral("\nThe list stays on ") +
-              std2q(platform::volumeOf(q2std(directories.Path()))) + QStringLiteral("."));
+    message.text = q2std(DriveListBox::tr("%1\nThe list stays on %2.")
+                             .arg(reason, std2q(platform::volumeOf(q2std(directories.Path())))));
     message.icon = platform::Icon::Exclamation;
     messageBox(parent, message);
 

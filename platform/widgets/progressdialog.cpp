@@ -23,7 +23,8 @@ QLabel *line(QWidget *parent, const char *name) {
 
 ProgressDialog::ProgressDialog(QWidget *window) : QDialog(window) {
     setObjectName(QStringLiteral("Progress"));
-    setWindowTitle(window ? window->windowTitle() : QString());
+    owner_ = window ? window->windowTitle() : QString();
+    setWindowTitle(owner_);
     setWindowModality(Qt::WindowModal);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
@@ -35,6 +36,7 @@ ProgressDialog::ProgressDialog(QWidget *window) : QDialog(window) {
     bar_->setObjectName(QStringLiteral("Bar"));
     bar_->setRange(0, kBarSteps);
     bar_->setValue(0);
+    bar_->setAccessibleName(tr("Progress"));
     rate_ = line(this, "Rate");
     cancel_ = new QPushButton(tr("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("Cancel"));
@@ -54,8 +56,12 @@ ProgressDialog::ProgressDialog(QWidget *window) : QDialog(window) {
 }
 
 void ProgressDialog::setActivity(const QString &text) {
-    if (activity_->text() != text)
-        activity_->setText(text);
+    if (activity_->text() == text)
+        return;
+    activity_->setText(text);
+    // The title says what is being done, for the task bar and a screen reader.
+    setWindowTitle(owner_.isEmpty() ? text : tr("%1 - %2").arg(text, owner_));
+    bar_->setAccessibleDescription(text);
 }
 
 void ProgressDialog::setDetail(const QString &text) {

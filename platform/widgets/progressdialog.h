@@ -14,7 +14,8 @@ namespace dorvik::widgets {
 class ProgressDialog : public QDialog {
     Q_OBJECT
 public:
-    // A dialog modal to `window` (its parent), titled like it. Its controls
+    // A dialog modal to `window` (its parent), titled like it until the
+    // activity is set, then "<activity> - <window's title>". Its controls
     // are named "Activity", "Detail", "Bar", "Rate" and "Cancel"; the dialog
     // itself "Progress".
     explicit ProgressDialog(QWidget *window);
@@ -56,6 +57,7 @@ private:
     QProgressBar *bar_;
     QLabel *rate_;
     QPushButton *cancel_;
+    QString owner_; // the window's title
     bool cancellable_ = true;
     bool stopAsked_ = false;
 };

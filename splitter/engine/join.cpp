@@ -1,5 +1,6 @@
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "platform/translate.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
@@ -354,7 +355,9 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     result.outcome = Outcome::Done;
     if (request.finished)
         request.finished(result);
-    prompter.ask(detail::infoMessage(rebuilt + "\n is successfully joined!", "Dorvik "));
+    const std::string done = platform::translated(
+        "Join", DORVIK_TR("Join", "%1\n is successfully joined!")); // %1: the rebuilt file
+    prompter.ask(detail::infoMessage(platform::fill(done, {rebuilt}), "Dorvik "));
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/widgets/twips.h"
 #include "splitter/windows/icon.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,10 +20,11 @@ namespace dorvik::splitter {
 
 widgets::WindowLook windowLook(const char *name, int clientWidth, int clientHeight,
                                bool minimizeBox) {
-    // The tightest captions of the layouts, with the widths they have.
-    static const QFont font =
-        widgets::windowFont({{QStringLiteral("Split file to directory:"), 1635},
-                             {QStringLiteral("Split file into"), 915}});
+    // The tightest captions of the layouts, with the widths they have, in
+    // the language shown.
+    static const QFont font = widgets::windowFont(
+        {{QCoreApplication::translate("dorvik::splitter::Form1", "Split file to directory:"), 1635},
+         {QCoreApplication::translate("dorvik::splitter::Form1", "Split file into"), 915}});
     widgets::WindowLook look;
     look.name = name;
     look.font = font;
@@ -71,6 +73,12 @@ void WrapLabel::paintEvent(QPaintEvent *) {
     QTextOption option(alignment());
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     painter.drawText(QRectF(contentsRect()), text(), option);
+    // Reached by Tab, the label shows that it has the focus.
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
 QLabel *makeLabel(QWidget *window, const char *name, const QString &caption, Twips at) {

@@ -42,24 +42,26 @@ Form1::Form1() : Window(windowLook("Form1", 4845, 4440, true)) {
     setWindowTitle(QStringLiteral("Dorvik"));
 
     // clang-format off
-    Label1   = makeLabel(this, "Label1", "File to split:",            {120, 120, 1635, 255});
+    Label1   = makeLabel(this, "Label1", tr("File to split:"),       {120, 120, 1635, 255});
     Text1    = makeDisplayField(this, "Text1",                        {120, 360, 3495, 300});
-    Command1 = makeButton(this, "Command1", "Browse",                 {3720, 360, 975, 300});
-    Label2   = makeLabel(this, "Label2", "Split file to directory:",  {120, 795, 1635, 195});
+    Command1 = makeButton(this, "Command1", tr("Browse"),             {3720, 360, 975, 300});
+    Label2   = makeLabel(this, "Label2", tr("Split file to directory:"),
+                                                                      {120, 795, 1635, 195});
     Text7    = makeDisplayField(this, "Text7",                        {120, 1020, 3495, 300});
-    Command5 = makeButton(this, "Command5", "Browse",                 {3720, 1020, 975, 300});
-    Label3   = makeLabel(this, "Label3", "Split file into",           {120, 1500, 915, 255});
+    Command5 = makeButton(this, "Command5", tr("Browse"),             {3720, 1020, 975, 300});
+    Label3   = makeLabel(this, "Label3", tr("Split file into"),      {120, 1500, 915, 255});
     Label11  = makeLabel(this, "Label11", "2",                        {1020, 1500, 315, 195});
-    Label6   = makeLabel(this, "Label6", "pieces:",                   {1280, 1495, 555, 255});
+    Label6   = makeLabel(this, "Label6", tr("pieces:"),              {1280, 1495, 555, 255});
     HScroll1 = place(new widgets::HScrollBar(this), "HScroll1",       {2280, 1495, 2415, 255});
     Label4   = place(new WrapLabel(this), "Label4",                  {120, 1860, 4575, 1635});
-    Check2   = makeCheckBox(this, "Check2", "Copy splitted files to floppy disks?",
+    Check2   = makeCheckBox(this, "Check2", tr("Copy splitted files to floppy disks?"),
                                                                       {120, 3600, 1815, 375});
-    Check1   = makeCheckBox(this, "Check1", "Delete splitted files?", {120, 3600, 1815, 315});
-    Command3 = makeButton(this, "Command3", "Split",                  {2640, 3630, 975, 300});
-    Command4 = makeButton(this, "Command4", "Join",                   {3720, 3630, 975, 300});
-    Command6 = makeButton(this, "Command6", "About",                  {2640, 4020, 975, 300});
-    Command2 = makeButton(this, "Command2", "Quit",                   {3720, 4020, 975, 300});
+    Check1   = makeCheckBox(this, "Check1", tr("Delete splitted files?"),
+                                                                      {120, 3600, 1815, 315});
+    Command3 = makeButton(this, "Command3", tr("Split"),              {2640, 3630, 975, 300});
+    Command4 = makeButton(this, "Command4", tr("Join"),               {3720, 3630, 975, 300});
+    Command6 = makeButton(this, "Command6", tr("About"),              {2640, 4020, 975, 300});
+    Command2 = makeButton(this, "Command2", tr("Quit"),               {3720, 4020, 975, 300});
     Text2    = makeField(this, "Text2", "Text2",                      {5160, 600, 675, 315});
     Text4    = makeField(this, "Text4", "Text4",                      {5160, 1380, 735, 315});
     // clang-format on
@@ -91,14 +93,35 @@ Form1::Form1() : Window(windowLook("Form1", 4845, 4440, true)) {
     Label4->setTextFormat(Qt::PlainText);
     useTooltipColours(Label4);
 
-    setTabOrder(Command1, Command5);
+    // The two fields are read by Tab (read only); the preview is reached
+    // right after the slider once it has something to say.
+    for (QLineEdit *field : {Text1, Text7})
+        field->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Text7);
+    setTabOrder(Text7, Command5);
     setTabOrder(Command5, HScroll1);
-    setTabOrder(HScroll1, Check2);
+    setTabOrder(HScroll1, Label4);
+    setTabOrder(Label4, Check2);
     setTabOrder(Check2, Command3);
     setTabOrder(Command3, Command4);
     setTabOrder(Command4, Command6);
     setTabOrder(Command6, Command2);
     setTabOrder(Command2, Check1);
+    Command1->setFocus(); // the default button, not the file field, has the focus at start
+
+    // What a screen reader says; none of it shows. The labels name the
+    // controls beside them (and follow the mode); the descriptions tell the
+    // two Browse buttons apart.
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text7);
+    Label3->setBuddy(HScroll1);
+    Label6->setBuddy(HScroll1);
+    Command1->setAccessibleDescription(tr("Choose the file to split or the first piece to join"));
+    Command5->setAccessibleDescription(tr("Choose the directory the pieces or the file go to"));
+    HScroll1->setAccessibleName(tr("Number of pieces"));
+    Label4->setAccessibleName(tr("Size preview"));
+    showPreview(QString());
 
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
@@ -155,9 +178,9 @@ Form4 *Form1::existingAboutWindow() const {
 }
 
 void Form1::showJoinMode() {
-    Label1->setText(QStringLiteral("File to join:"));
-    Label4->clear();
-    Label2->setText(QStringLiteral("Join files to directory:"));
+    Label1->setText(tr("File to join:"));
+    showPreview(QString());
+    Label2->setText(tr("Join files to directory:"));
     Label3->hide();
     Label11->hide();
     Label6->hide();
@@ -170,8 +193,8 @@ void Form1::showJoinMode() {
 
 void Form1::showSplitMode() {
     HScroll1->setEnabled(true);
-    Label1->setText(QStringLiteral("File to split:"));
-    Label2->setText(QStringLiteral("Split file to directory:"));
+    Label1->setText(tr("File to split:"));
+    Label2->setText(tr("Split file to directory:"));
     Label3->show();
     Label11->show();
     Label6->show();
@@ -375,15 +398,24 @@ void Form1::updatePreview() {
     const QString path = Text1->text();
     if (path.isEmpty())
         return;
-    Label4->clear();
+    showPreview(QString());
     platform::Status status;
     const auto length = platform::fileLength(path.toStdString(), &status);
     if (!length) {
-        Label4->setText(unmeasurableSentence(path, fromStd(status.message())));
+        showPreview(unmeasurableSentence(path, fromStd(status.message())));
         return;
     }
-    Label4->setText(previewSentence(path, *length, Label11->text().toInt(), PieceSize::Exact,
-                                    QLocale().decimalPoint()));
+    showPreview(previewSentence(path, *length, Label11->text().toInt(), PieceSize::Exact,
+                                QLocale().decimalPoint()));
+}
+
+void Form1::showPreview(const QString &sentence) {
+    Label4->setText(sentence);
+    // Read with the slider as it moves, and reached by Tab while it says
+    // something.
+    HScroll1->setAccessibleDescription(sentence);
+    Label4->setAccessibleDescription(sentence);
+    Label4->setFocusPolicy(sentence.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
 }
 
 } // namespace dorvik::splitter

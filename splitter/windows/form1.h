@@ -71,6 +71,9 @@ public:
     // The two presentations, in the order the file chooser applies them.
     void showJoinMode();
     void showSplitMode();
+    // Shows `sentence` as the size preview (empty: none), where a screen
+    // reader finds it too: with the slider, and as a stop of its own.
+    void showPreview(const QString &sentence);
 
 public slots:
     void Form_Load();

@@ -32,8 +32,8 @@ void showChosenFile(Form1 &main, const ChosenFile &file) {
     if (const std::optional<int> pieces = engine::suggestedPieces(file.length))
         main.HScroll1->setValue(*pieces);
 
-    main.Label4->setText(previewSentence(file.path, file.length, main.Label11->text().toInt(),
-                                         PieceSize::WholeBytes, QLocale().decimalPoint()));
+    main.showPreview(previewSentence(file.path, file.length, main.Label11->text().toInt(),
+                                     PieceSize::WholeBytes, QLocale().decimalPoint()));
 
     if (isJoinName(file.name))
         main.showJoinMode();
@@ -47,23 +47,23 @@ bool openFile(Form1 &main, const QString &path) {
     const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     const QString full = info.filePath();
     const std::string native = full.toStdString();
-    const char *problem = nullptr;
+    QString problem;
     std::optional<std::int64_t> length;
     if (!platform::exists(native)) {
-        problem = "This file does not exist.";
+        problem = Form2::tr("This file does not exist.");
     } else if (!platform::isRegularFile(native)) {
-        problem = "This is not a file.";
+        problem = Form2::tr("This is not a file.");
     } else {
         // Opened once, as the split or the join will open it.
         platform::File file;
         if (file.open(native).ok())
             length = file.length();
         if (!length)
-            problem = "This file cannot be read.";
+            problem = Form2::tr("This file cannot be read.");
     }
-    if (problem) {
+    if (!problem.isEmpty()) {
         platform::Message message;
-        message.text = native + "\n" + problem;
+        message.text = native + "\n" + problem.toStdString();
         message.title = "Dorvik";
         message.icon = platform::Icon::Information;
         widgets::messageBox(&main, message);
@@ -77,7 +77,8 @@ bool openFile(Form1 &main, const QString &path) {
 }
 
 Form2::Form2(Form1 *main) : Window(windowLook("Form2", 4815, 4470, false)), main_(main) {
-    setWindowTitle(QStringLiteral("Filemeny"));
+    setWindowTitle(tr("Filemeny"));
+    setAccessibleName(tr("Choose a file"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     // clang-format off
@@ -85,13 +86,13 @@ Form2::Form2(Form1 *main) : Window(windowLook("Form2", 4815, 4470, false)), main
     Dir1     = place(new widgets::DirListBox(this), "Dir1",     {1920, 1290, 1635, 3015});
     File1    = place(new widgets::FileListBox(this), "File1",   {120, 1290, 1635, 3015});
     Combo1   = place(new QComboBox(this), "Combo1",             {120, 570, 1635, 315});
-    Command1 = makeButton(this, "Command1", "OK",               {3720, 570, 975, 300});
-    Command2 = makeButton(this, "Command2", "Cancel",           {3720, 1290, 975, 300});
+    Command1 = makeButton(this, "Command1", tr("OK"),           {3720, 570, 975, 300});
+    Command2 = makeButton(this, "Command2", tr("Cancel"),       {3720, 1290, 975, 300});
     Label1   = makeLabel(this, "Label1", "/",                   {120, 80, 4455, 255});
-    Label2   = makeLabel(this, "Label2", "List files:",         {120, 345, 1335, 255});
-    Label3   = makeLabel(this, "Label3", "Drive:",              {1920, 345, 1575, 255});
-    Label4   = makeLabel(this, "Label4", "File Name:",          {120, 1065, 1575, 255});
-    Label5   = makeLabel(this, "Label5", "Directorys:",         {1920, 1065, 1575, 255});
+    Label2   = makeLabel(this, "Label2", tr("List files:"),     {120, 345, 1335, 255});
+    Label3   = makeLabel(this, "Label3", tr("Drive:"),          {1920, 345, 1575, 255});
+    Label4   = makeLabel(this, "Label4", tr("File Name:"),      {120, 1065, 1575, 255});
+    Label5   = makeLabel(this, "Label5", tr("Directorys:"),     {1920, 1065, 1575, 255});
     // clang-format on
 
     for (QWidget *list : {static_cast<QWidget *>(Drive1), static_cast<QWidget *>(Dir1),
@@ -103,6 +104,16 @@ Form2::Form2(Form1 *main) : Window(windowLook("Form2", 4815, 4470, false)), main
     setTabOrder(File1, Combo1);
     setTabOrder(Combo1, Command1);
     setTabOrder(Command1, Command2);
+
+    // For a screen reader: the labels name the drop-down lists; the two
+    // lists, which do not take their names from a label, get their own.
+    Label2->setBuddy(Combo1);
+    Label3->setBuddy(Drive1);
+    Label4->setBuddy(File1);
+    Label5->setBuddy(Dir1);
+    File1->setAccessibleName(tr("Files"));
+    Dir1->setAccessibleName(tr("Directories"));
+    Command1->setAccessibleDescription(tr("Use the selected file"));
 
     connect(Drive1, &widgets::DriveListBox::Change, this, &Form2::Drive1_Change);
     connect(Dir1, &widgets::DirListBox::Change, this, &Form2::Dir1_Change);
@@ -120,7 +131,8 @@ void Form2::Form_Load() {
     // The lists start at the process's current drive and directory.
     File1->setPath(Dir1->Path());
     File1->Refresh();
-    Combo1->addItem(QStringLiteral("(all files) *.*  "));
+    // The type list's last five characters are the pattern.
+    Combo1->addItem(tr("(all files) *.*  "));
     Combo1->addItem(QStringLiteral("*.exe"));
     Combo1->addItem(QStringLiteral("*.000"));
     Label1->setText(Dir1->List(Dir1->ListIndex()));
@@ -166,7 +178,7 @@ void Form2::Command1_Click() {
     if (name.isEmpty()) {
         main_->Text1->setText(path);
         platform::Message message;
-        message.text = "You have to choose a file!";
+        message.text = tr("You have to choose a file!").toStdString();
         message.icon = platform::Icon::None;
         widgets::messageBox(this, message);
         return;
@@ -178,7 +190,9 @@ void Form2::Command1_Click() {
     const auto length = platform::fileLength(path.toStdString(), &status);
     if (!length) {
         platform::Message message;
-        message.text = status.message() + "\nThe file cannot be opened; choose another one.";
+        message.text = tr("%1\nThe file cannot be opened; choose another one.")
+                           .arg(QString::fromStdString(status.message()))
+                           .toStdString();
         message.title = "Dorvik";
         message.icon = platform::Icon::Critical; // like the operations' failures
         widgets::messageBox(this, message);

@@ -10,18 +10,19 @@
 namespace dorvik::splitter {
 
 Form3::Form3(Form1 *main) : Window(windowLook("Form3", 4140, 3990, false)), main_(main) {
-    setWindowTitle(QStringLiteral("Filemeny"));
+    setWindowTitle(tr("Filemeny"));
+    setAccessibleName(tr("Choose a directory"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     // clang-format off
     Label2   = makeLabel(this, "Label2", "/",                 {120, 120, 3855, 255});
     Drive1   = place(new widgets::DriveListBox(this), "Drive1", {120, 420, 2835, 315});
-    Command1 = makeButton(this, "Command1", "OK",             {3060, 420, 975, 300});
+    Command1 = makeButton(this, "Command1", tr("OK"),         {3060, 420, 975, 300});
     Dir1     = place(new widgets::DirListBox(this), "Dir1",   {120, 900, 2835, 2340});
-    Command2 = makeButton(this, "Command2", "Cancel",         {3060, 900, 975, 300});
-    Label1   = makeLabel(this, "Label1", "New directory:",    {120, 3360, 1455, 255});
+    Command2 = makeButton(this, "Command2", tr("Cancel"),     {3060, 900, 975, 300});
+    Label1   = makeLabel(this, "Label1", tr("New directory:"), {120, 3360, 1455, 255});
     Text1    = makeField(this, "Text1", "",                   {120, 3600, 2835, 300});
-    Command3 = makeButton(this, "Command3", "Create",          {3060, 3600, 975, 300});
+    Command3 = makeButton(this, "Command3", tr("Create"),      {3060, 3600, 975, 300});
     // clang-format on
 
     useTooltipColours(Drive1);
@@ -33,6 +34,14 @@ Form3::Form3(Form1 *main) : Window(windowLook("Form3", 4140, 3990, false)), main
     setTabOrder(Text1, Command3);
     setTabOrder(Command3, Command1);
     setTabOrder(Command1, Command2);
+
+    // For a screen reader: the lists have no captions of their own; OK
+    // hands over the chosen path shown above them.
+    Drive1->setAccessibleName(tr("Drive"));
+    Dir1->setAccessibleName(tr("Directories"));
+    Label1->setBuddy(Text1);
+    Command3->setAccessibleDescription(tr("Create the new directory in the opened one"));
+    Command1->setAccessibleDescription(tr("Use the chosen path"));
 
     connect(Drive1, &widgets::DriveListBox::Change, this, &Form3::Drive1_Change);
     connect(Dir1, &widgets::DirListBox::Click, this, &Form3::Dir1_Click);

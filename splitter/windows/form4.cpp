@@ -12,8 +12,8 @@
 namespace dorvik::splitter {
 
 QString versionNotice() {
-    return QStringLiteral("Dorvik " DORVIK_VERSION "\n"
-                          "Splits a file into pieces and joins the pieces again.");
+    return Form4::tr("Dorvik %1\nSplits a file into pieces and joins the pieces again.")
+        .arg(QStringLiteral(DORVIK_RELEASE));
 }
 
 Form4::Form4(Form1 *main) : Window(windowLook("Form4", 5055, 2550, false)), main_(main) {
@@ -23,7 +23,7 @@ Form4::Form4(Form1 *main) : Window(windowLook("Form4", 5055, 2550, false)), main
     Picture1 = makeLabel(this, "Picture1", "",            {240, 240, 495, 495});
     Label1   = makeLabel(this, "Label1", versionNotice(), {1020, 180, 3795, 555});
     Line1    = place(new QFrame(this), "Line1",           {900, 1980, 3960, 30});
-    Command1 = makeButton(this, "Command1", "OK",         {3960, 2120, 915, 315});
+    Command1 = makeButton(this, "Command1", tr("OK"),     {3960, 2120, 915, 315});
     // clang-format on
 
     Picture1->setPixmap(QPixmap::fromImage(programIconImage(32)));
@@ -42,7 +42,7 @@ Form4::Form4(Form1 *main) : Window(windowLook("Form4", 5055, 2550, false)), main
 }
 
 void Form4::Form_Load() {
-    setWindowTitle(QStringLiteral("About Dorvik"));
+    setWindowTitle(tr("About Dorvik"));
 }
 
 void Form4::Command1_Click() {

@@ -1,5 +1,7 @@
 #include "splitter/windows/preview.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace dorvik::splitter {
@@ -36,12 +38,14 @@ QString sizeText(double bytes, const QString &decimalPoint) {
     // taken on this rounded value.
     const std::int64_t kiloMilli = std::llround(bytes);
     if (kiloMilli < 1000)
-        return QString::number(kiloMilli) + QStringLiteral(" Bytes");
+        return QCoreApplication::translate("Preview", "%1 Bytes").arg(kiloMilli);
     if (kiloMilli < 1000 * 1000)
-        return formatThousandths(kiloMilli, decimalPoint) + QStringLiteral(" Kbytes");
+        return QCoreApplication::translate("Preview", "%1 Kbytes")
+            .arg(formatThousandths(kiloMilli, decimalPoint));
     // The Mbytes, again rounded to three decimals (half away from zero).
     const std::int64_t megaMilli = (kiloMilli + 500) / 1000;
-    return formatThousandths(megaMilli, decimalPoint) + QStringLiteral(" Mbytes");
+    return QCoreApplication::translate("Preview", "%1 Mbytes")
+        .arg(formatThousandths(megaMilli, decimalPoint));
 }
 
 QString previewSentence(const QString &path, std::int64_t length, int pieces, PieceSize pieceSize,
@@ -52,17 +56,18 @@ QString previewSentence(const QString &path, std::int64_t length, int pieces, Pi
         piece = pieceSize == PieceSize::Exact
                     ? static_cast<double>(length) / pieces
                     : static_cast<double>(length / static_cast<std::int64_t>(pieces));
-    return QStringLiteral("Size of ") + path + QLatin1Char('\n') + QStringLiteral("is ") +
-           sizeText(static_cast<double>(length), decimalPoint) +
-           QStringLiteral(". Splitting it into ") + count +
-           QStringLiteral(" pieces will give you ") + count + QStringLiteral(" files with ") +
-           sizeText(piece, decimalPoint) + QStringLiteral("\n\n") +
-           QStringLiteral("If this is OK, Press the SPLIT button, ") +
-           QStringLiteral("otherwise press the QUIT button.");
+    // One pass over the placeholders: a path that holds "%2" stays as it is.
+    return QCoreApplication::translate(
+               "Preview",
+               "Size of %1\nis %2. Splitting it into %3 pieces will give you %3 files with %4\n\n"
+               "If this is OK, Press the SPLIT button, otherwise press the QUIT button.")
+        .arg(path, sizeText(static_cast<double>(length), decimalPoint), count,
+             sizeText(piece, decimalPoint));
 }
 
 QString unmeasurableSentence(const QString &path, const QString &reason) {
-    return QStringLiteral("Size of ") + path + QStringLiteral("\ncannot be measured:\n") + reason;
+    return QCoreApplication::translate("Preview", "Size of %1\ncannot be measured:\n%2")
+        .arg(path, reason);
 }
 
 } // namespace dorvik::splitter

@@ -4,6 +4,7 @@
 #include "platform/widgets/progressdialog.h"
 #include "splitter/engine/format.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <cmath>
@@ -15,17 +16,21 @@ using engine::Activity;
 QString activityLine(const engine::Progress &p, const ProgressNames &names) {
     switch (p.activity) {
     case Activity::Splitting:
-        return QStringLiteral("Splitting %1 into %2 pieces").arg(names.fileName).arg(p.pieces);
+        return QCoreApplication::translate("Progress", "Splitting %1 into %2 pieces")
+            .arg(names.fileName, QString::number(p.pieces));
     case Activity::CopyingToDisk:
-        return QStringLiteral("Writing disk %1 of %2").arg(std::max(p.piece, 1)).arg(p.pieces);
+        return QCoreApplication::translate("Progress", "Writing disk %1 of %2")
+            .arg(std::max(p.piece, 1))
+            .arg(p.pieces);
     case Activity::Joining:
-        return QStringLiteral("Joining %1").arg(names.fileName);
+        return QCoreApplication::translate("Progress", "Joining %1").arg(names.fileName);
     case Activity::DeletingPieces:
-        return QStringLiteral("Deleting the pieces");
+        return QCoreApplication::translate("Progress", "Deleting the pieces");
     case Activity::CopyingToTarget:
-        return QStringLiteral("Copying %1 to %2").arg(QString::fromStdString(p.file), names.target);
+        return QCoreApplication::translate("Progress", "Copying %1 to %2")
+            .arg(QString::fromStdString(p.file), names.target);
     case Activity::Checking:
-        return QStringLiteral("Checking %1").arg(names.fileName);
+        return QCoreApplication::translate("Progress", "Checking %1").arg(names.fileName);
     }
     return QString();
 }
@@ -37,7 +42,7 @@ QString detailLine(const engine::Progress &p, const ProgressNames &names) {
     case Activity::Checking:
         if (p.piece < 1)
             return QString();
-        return QStringLiteral("Piece %1 of %2").arg(p.piece).arg(p.pieces);
+        return QCoreApplication::translate("Progress", "Piece %1 of %2").arg(p.piece).arg(p.pieces);
     case Activity::CopyingToDisk:
         if (p.piece < 1)
             return QString();
@@ -57,31 +62,39 @@ QString decimal(double value) {
 
 QString speed(double bytesPerSecond) {
     if (bytesPerSecond >= 1e9)
-        return decimal(bytesPerSecond / 1e9) + QStringLiteral(" GB/s");
+        return QCoreApplication::translate("Progress", "%1 GB/s")
+            .arg(decimal(bytesPerSecond / 1e9));
     if (bytesPerSecond >= 1e6)
-        return decimal(bytesPerSecond / 1e6) + QStringLiteral(" MB/s");
+        return QCoreApplication::translate("Progress", "%1 MB/s")
+            .arg(decimal(bytesPerSecond / 1e6));
     if (bytesPerSecond >= 1e3)
-        return decimal(bytesPerSecond / 1e3) + QStringLiteral(" kB/s");
-    return QStringLiteral("%1 bytes/s").arg(std::llround(bytesPerSecond));
+        return QCoreApplication::translate("Progress", "%1 kB/s")
+            .arg(decimal(bytesPerSecond / 1e3));
+    return QCoreApplication::translate("Progress", "%1 bytes/s").arg(std::llround(bytesPerSecond));
 }
 
 QString timeLeft(double seconds) {
     const long long s = std::max(1LL, static_cast<long long>(std::ceil(seconds)));
     if (s < 60)
-        return QStringLiteral("about %1 s left").arg(s);
+        return QCoreApplication::translate("Progress", "about %1 s left").arg(s);
     if (s < 3600)
-        return s % 60 ? QStringLiteral("about %1 min %2 s left").arg(s / 60).arg(s % 60)
-                      : QStringLiteral("about %1 min left").arg(s / 60);
+        return s % 60 ? QCoreApplication::translate("Progress", "about %1 min %2 s left")
+                            .arg(s / 60)
+                            .arg(s % 60)
+                      : QCoreApplication::translate("Progress", "about %1 min left").arg(s / 60);
     const long long minutes = (s + 59) / 60;
     return minutes % 60
-               ? QStringLiteral("about %1 h %2 min left").arg(minutes / 60).arg(minutes % 60)
-               : QStringLiteral("about %1 h left").arg(minutes / 60);
+               ? QCoreApplication::translate("Progress", "about %1 h %2 min left")
+                     .arg(minutes / 60)
+                     .arg(minutes % 60)
+               : QCoreApplication::translate("Progress", "about %1 h left").arg(minutes / 60);
 }
 
 } // namespace
 
 QString rateLine(double bytesPerSecond, double secondsLeft) {
-    return speed(bytesPerSecond) + QStringLiteral(", ") + timeLeft(secondsLeft);
+    return QCoreApplication::translate("Progress", "%1, %2")
+        .arg(speed(bytesPerSecond), timeLeft(secondsLeft));
 }
 
 void Throughput::restart() {

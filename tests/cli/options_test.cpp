@@ -58,6 +58,17 @@ TEST(ParseArguments, AcceptsOrSaysWhyNot) {
         {{"join", "a.000", "-b", "1M"}, "-b applies to split only"},
         {{"join", "a.000", "--no-checksum"}, "--no-checksum applies to split only"},
         {{"check", "-q", "a.000"}, "check 'a.000' -q"},
+        // Short options bundled as with getopt: a letter that takes a value
+        // takes the rest of the bundle, or the next word, whatever it holds.
+        {{"split", "-qy", "a.bin"}, "split 'a.bin' -y -q"},
+        {{"split", "-yqn5", "a.bin"}, "split 'a.bin' -n5 -y -q"},
+        {{"split", "a.bin", "-qb", "25MB"}, "split 'a.bin' -b25000000 -q"},
+        {{"split", "a.bin", "-qd", "-yq"}, "split 'a.bin' -d'-yq' -q"},
+        {{"split", "a.bin", "-qdn"}, "split 'a.bin' -d'n' -q"},
+        {{"split", "--", "-qy"}, "split '-qy'"},
+        {{"split", "a", "-qh"}, "help ''"},
+        {{"split", "a", "-qx"}, "unknown option '-x'"},
+        {{"split", "a", "-qn"}, "-n needs a value"},
         // --help and --version win over anything, even a bad command line.
         {{"split", "--bogus", "--help"}, "help ''"},
         {{"join", "--version", "-n", "1"}, "version ''"},

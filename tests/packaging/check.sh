@@ -27,6 +27,9 @@ expected_files() {
   done
   echo "usr/share/icons/hicolor/scalable/apps/$id.svg"
   echo usr/share/man/man1/Dorvik.1.gz
+  echo usr/share/doc/dorvik/copyright
+  echo usr/share/doc/dorvik/changelog.gz
+  echo usr/share/lintian/overrides/dorvik
   if [ "$with_cli" = 1 ]; then
     echo usr/bin/dorvik-cli
     echo usr/share/man/man1/dorvik-cli.1.gz
@@ -61,6 +64,7 @@ check_tree() {
   grep -qx "Icon=$id" "$desktop" || fail "$id.desktop does not name the icon $id"
   grep -q '^MimeType=.*application/octet-stream;' "$desktop" ||
     fail "$id.desktop is not offered for any file"
+  grep -q '^Comment\[de\]=.' "$desktop" || fail "$id.desktop has no German comment"
 
   local meta="$root/usr/share/metainfo/$id.metainfo.xml"
   appstreamcli validate --no-net "$meta" || fail "appstreamcli validate $id.metainfo.xml"
@@ -68,6 +72,16 @@ check_tree() {
   grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" ||
     fail "metainfo does not launch $id.desktop"
   grep -q "<release version=\"$version\"" "$meta" || fail "metainfo has no release $version"
+  grep -q '<summary xml:lang="de">' "$meta" || fail "metainfo has no German summary"
+
+  # One version everywhere: what the programs say is the package's.
+  for f in Dorvik dorvik-cli; do
+    [ -x "$root/usr/bin/$f" ] || continue
+    [ "$("$root/usr/bin/$f" --version)" = "$f $version" ] ||
+      fail "$f --version says $("$root/usr/bin/$f" --version), not $version"
+  done
+  zcat "$root/usr/share/doc/dorvik/changelog.gz" | head -1 | grep -q "^dorvik ($version) " ||
+    fail "the changelog's first entry is not $version"
 
   for size in 16 22 24 32 48 64 128 256; do
     f="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
@@ -113,6 +127,15 @@ package)
   # The listing must be the installed tree; unpacked, the same checks hold.
   dpkg-deb -x "$deb" "$work/root"
   check_tree "$work/root"
+
+  # Debian's own checks: no error, no warning (the overrides give their
+  # reasons), and both programs built with the hardening flags.
+  lintian --fail-on error,warning "$deb" >"$work/lintian" 2>&1 ||
+    fail "lintian: $(cat "$work/lintian")"
+  for f in "$work"/root/usr/bin/*; do
+    hardening-check --nocfprotection "$f" >"$work/hardening" 2>&1 ||
+      fail "hardening-check: $(cat "$work/hardening")"
+  done
   ;;
 *)
   echo "usage: check.sh install|package BUILD_DIR VERSION WITH_CLI" >&2

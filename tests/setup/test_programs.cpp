@@ -35,8 +35,8 @@ TEST(Programs, BothIgnoreTheFileSizeSignalFromTheStart) {
         if (pid == 0) {
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
             ::setenv("HOME", home.path().c_str(), 1);
-            ::chdir(home.path().c_str());
-            ::execl(program, program, static_cast<char *>(nullptr));
+            if (::chdir(home.path().c_str()) == 0)
+                ::execl(program, program, static_cast<char *>(nullptr));
             ::_exit(127);
         }
         ASSERT_GT(pid, 0);

@@ -1,8 +1,10 @@
 #include "platform/fs.h"
 #include "platform/mounts.h"
+#include "platform/translate.h"
 #include "platform/widgets/classicicon.h"
 #include "platform/widgets/listcontrols.h"
 #include "platform/widgets/messagebox.h"
+#include "platform/widgets/translations.h"
 #include "setup/form1.h"
 #include "setup/form2.h"
 #include "setup/form3.h"
@@ -11,6 +13,7 @@
 #include "setup/installer.h"
 #include "setup/texts.h"
 #include "tests/setup/setup_test_support.h"
+#include "tests/support/accessible_names.h"
 #include "tests/support/recording_prompter.h"
 
 #include <QApplication>
@@ -19,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 
 #include <memory>
 
@@ -370,6 +374,41 @@ private slots:
             QVERIFY(used.size() >= 4);
         }
         QCOMPARE(widgets::classicPalette().size(), 16);
+    }
+
+    void everyControlHasADistinctName() {
+        Form1 *main = toMainWindow();
+        main->Command1->click(); // Browse
+        for (QWidget *window :
+             std::initializer_list<QWidget *>{installer().form4(), main, installer().form2()}) {
+            const QStringList problems = testing::unnamedOrAlike(window);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+        }
+    }
+
+    void textsInEachLanguage() {
+        // As the design writes them, then in German; the product name stays.
+        const auto shown = [this] {
+            Form1 *main = toMainWindow();
+            main->Command1->click();
+            Form4 *welcome = installer().form4();
+            return QStringList{welcome->windowTitle(),
+                               welcome->Label1->text(),
+                               installer().form3()->Label1->text(),
+                               main->Frame1->title(),
+                               installer().form2()->windowTitle(),
+                               child<QLabel>(installer().form2(), "Label2")->text()};
+        };
+        QCOMPARE(shown(), (QStringList{"Setup", "Welcome to the Dorvik installation program.",
+                                       "Dorvik Setup", "Directory:", "Filemeny", "Path:"}));
+        QVERIFY(widgets::loadTranslations(QLocale(QLocale::German, QLocale::Germany)));
+        installer_ = std::make_unique<Installer>([this] { ++ends_; });
+        const QStringList german = shown();
+        qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
+        platform::setTranslateHook({});
+        QCOMPARE(german, (QStringList{"Installation", "Willkommen bei der Installation von Dorvik.",
+                                      "Dorvik Installation", "Verzeichnis:", "Verzeichnis wählen",
+                                      "Pfad:"}));
     }
 };
 

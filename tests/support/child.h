@@ -3,6 +3,7 @@
 // it be killed.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <grp.h>
 #include <string>
@@ -61,8 +62,9 @@ inline int runAsNobody(const std::function<int()> &body) {
 inline void handToNobody(const std::string &parent, const std::string &path) {
     if (::getuid() != 0)
         return;
-    (void)::chmod(parent.c_str(), 0755); // a test directory of our own
-    (void)::chown(path.c_str(), kNobody, kNobody);
+    // A test directory of our own; a failure shows as the child's refusal.
+    if (::chmod(parent.c_str(), 0755) != 0 || ::chown(path.c_str(), kNobody, kNobody) != 0)
+        std::perror(path.c_str());
 }
 
 } // namespace dorvik::testing

@@ -45,7 +45,7 @@ TEST(JoinChecks, DamagedSetsAreRefusedNamingTheFileAtFault) {
     const Case cases[] = {
         {"a later piece chosen",
          [](const std::string &s) {
-             ::link((s + "/report.002").c_str(), (s + "/report.010").c_str());
+             EXPECT_EQ(::link((s + "/report.002").c_str(), (s + "/report.010").c_str()), 0);
          },
          "report.010",
          "report.010: not the first piece of a split file; its name has to end in 000.\n" +
@@ -59,10 +59,11 @@ TEST(JoinChecks, DamagedSetsAreRefusedNamingTheFileAtFault) {
          [](const std::string &s) { EXPECT_TRUE(platform::removeFile(s + "/report.001")); },
          "report.000", "report.001: No such file or directory\n" + incomplete},
         {"a piece too short",
-         [](const std::string &s) { ::truncate((s + "/report.001").c_str(), 66665); }, "report.000",
-         "report.001: the piece has 66665 bytes, 66666 expected.\n" + incomplete},
+         [](const std::string &s) { EXPECT_EQ(::truncate((s + "/report.001").c_str(), 66665), 0); },
+         "report.000", "report.001: the piece has 66665 bytes, 66666 expected.\n" + incomplete},
         {"the last piece too short",
-         [](const std::string &s) { ::truncate((s + "/report.002").c_str(), 66665); }, "report.000",
+         [](const std::string &s) { EXPECT_EQ(::truncate((s + "/report.002").c_str(), 66665), 0); },
+         "report.000",
          "report.002: the last piece has 66665 bytes, at least 66666 expected.\n" + incomplete},
         {"a size no split writes",
          [](const std::string &s) {
