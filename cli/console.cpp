@@ -1,39 +1,13 @@
 #include "cli/console.h"
 
 #include "cli/stop.h"
+#include "cli/system.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace dorvik::cli {
 
 namespace {
-
-// Writes all of `text`; a failing write (a closed pipe) drops the rest, since
-// there is nowhere left to tell of it.
-void writeAll(int fd, const std::string &text) {
-    std::size_t done = 0;
-    while (fd >= 0 && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-std::string trimmed(const std::string &s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
 
 std::string megabytes(std::int64_t bytes) {
     char text[32];
@@ -42,35 +16,6 @@ std::string megabytes(std::int64_t bytes) {
 }
 
 } // namespace
-
-Console::~Console() {
-    clearProgress();
-    if (c_.owned >= 0)
-        ::close(c_.owned);
-}
-
-Console::Channels Console::processChannels() {
-    Channels c;
-    c.errIsTerminal = ::isatty(2) == 1;
-    const bool inIsTerminal = ::isatty(0) == 1;
-    int tty = -1;
-    if (!inIsTerminal || !c.errIsTerminal) {
-        tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (tty >= 0 && ::isatty(tty) != 1) {
-            ::close(tty);
-            tty = -1;
-        }
-    }
-    c.owned = tty;
-    if (inIsTerminal) {
-        c.askIn = 0;
-        c.askOut = c.errIsTerminal ? 2 : (tty >= 0 ? tty : 2);
-    } else if (tty >= 0) {
-        c.askIn = tty;
-        c.askOut = tty;
-    }
-    return c;
-}
 
 void Console::message(const std::string &text) {
     clearProgress();
@@ -82,61 +27,8 @@ void Console::question(const std::string &text) {
     writeAll(canAsk() ? c_.askOut : c_.err, std::string(kProgram) + ": " + text + "\n");
 }
 
-std::optional<std::string> Console::readAnswer(const std::string &prompt,
-                                               const std::function<bool()> &stop) {
-    if (!canAsk())
-        return std::nullopt;
-    clearProgress();
-    writeAll(c_.askOut, prompt);
-    std::string line;
-    for (;;) {
-        if (stop && stop())
-            break;
-        pollfd p = {c_.askIn, POLLIN, 0};
-        const int ready = ::poll(&p, 1, 200);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0)
-            break;
-        if (ready == 0)
-            continue;
-        char ch;
-        const ssize_t n = ::read(c_.askIn, &ch, 1);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0)
-            break; // end of input, or the terminal went away
-        if (ch == '\n')
-            return trimmed(line);
-        line += ch;
-    }
-    // No answer: end the prompt's line so that what follows starts afresh.
-    writeAll(c_.askOut, "\n");
-    return std::nullopt;
-}
-
 void Console::report(const std::string &text) {
     writeAll(c_.out, text);
-}
-
-void Console::showProgress(const std::string &line) {
-    if (!c_.errIsTerminal)
-        return;
-    std::size_t width = 80;
-    winsize ws = {};
-    if (::ioctl(c_.err, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
-        width = ws.ws_col;
-    std::string shown = line.substr(0, width > 1 ? width - 1 : 0);
-    // Carriage return, the line, and "erase to the end of the line".
-    writeAll(c_.err, "\r" + shown + "\x1b[K");
-    progressShown_ = true;
-}
-
-void Console::clearProgress() {
-    if (!progressShown_)
-        return;
-    writeAll(c_.err, "\r\x1b[K");
-    progressShown_ = false;
 }
 
 std::string progressText(const engine::Progress &p) {

@@ -22,7 +22,7 @@ public:
     // `path`, or `known` when given (a file the user asked for in it).
     Status open(const std::string &path, const std::string &known = {});
     bool isOpen() const { return fd_ >= 0; }
-    int descriptor() const { return fd_; }
+    NativeHandle descriptor() const { return fd_; }
     const std::string &path() const { return path_; }
     // The path of `name` in this directory, for messages.
     std::string pathOf(std::string_view name) const;
