@@ -1,4 +1,5 @@
-// Stopping a run from outside: Ctrl+C, SIGTERM, a closed terminal.
+// Stopping a run from outside: Ctrl+C, SIGTERM, a closed terminal (on
+// Windows: Ctrl+C, Ctrl+Break, a closed console window, logging off).
 #pragma once
 
 #include <string>

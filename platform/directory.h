@@ -12,7 +12,10 @@ namespace dorvik::platform {
 
 // An open directory. What a run writes, renames and removes goes through the
 // handle, so it stays in the directory the run opened even when that
-// directory is renamed or replaced by another under its path meanwhile.
+// directory is renamed or replaced by another under its path meanwhile. On
+// Windows, which has no calls relative to a directory handle, the handle
+// instead keeps the directory from being renamed or removed while it is
+// open, and files are addressed by the path it was opened by.
 class Directory : private detail::Descriptor {
 public:
     Directory() = default;
