@@ -5,17 +5,21 @@
 #include "engine_test_util.h"
 #include "platform/faults.h"
 #include "platform/fs.h"
-#include "tests/support/child.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include "tests/support/child.h"
 #include <sys/stat.h>
+#endif
 
 namespace {
 
+#ifndef _WIN32
 using dorvik::testing::handToNobody;
 using dorvik::testing::kCannotDrop;
 using dorvik::testing::runAsNobody;
 using dorvik::testing::runInChild;
+#endif
 using dorvik::testing::snapshot;
 using platform::faults::Call;
 namespace faults = platform::faults;
@@ -87,6 +91,7 @@ TEST(OlderFilesKept, AFailingRenameLeavesTheOlderSetAsItWas) {
     }
 }
 
+#ifndef _WIN32
 // Kills a split at each change it makes to the target directory in turn:
 // whatever it leaves joins to the older file, to the new one, or not at all.
 TEST(CrashMidRenames, EveryKillPointLeavesOldNewOrARefusedSet) {
@@ -127,6 +132,8 @@ TEST(CrashMidRenames, EveryKillPointLeavesOldNewOrARefusedSet) {
     EXPECT_GT(finishedAt, 6) << "the kill points covered the renames";
 }
 
+#endif
+
 // Records the seam's calls as "fsync <path>" or "unlink <path>" (of a
 // visible file) into `events`, and fails the `failing`-th flush (none: 0).
 faults::Hook recorder(std::vector<std::string> &events, int failing = 0) {
@@ -158,17 +165,18 @@ TEST(Flushes, EachDiskIsFlushedBeforeTheNextPromptAndAFailedFlushIsAFailedCopy) 
         const std::string f = dir / "floppy";
         EXPECT_EQ(listDirectory(f), (std::set<std::string>{"f.000", "f.001", "f.002"}));
         if (!failing) {
-            EXPECT_EQ(log.events,
-                      (std::vector<std::string>{
-                          "busy on", "Insert disk #1", "fsync " + f + "/f.000", "fsync " + f,
-                          "Insert disk #2", "fsync " + f + "/f.001", "fsync " + f, "Insert disk #3",
-                          "fsync " + f + "/f.002", "fsync " + f, "busy off",
-                          dir / "f.bin" + "\n is successfully splitted!"}));
+            EXPECT_EQ(
+                log.events,
+                (std::vector<std::string>{
+                    "busy on", "Insert disk #1", "fsync " + f + platform::kSeparator + "f.000",
+                    "fsync " + f, "Insert disk #2", "fsync " + f + platform::kSeparator + "f.001",
+                    "fsync " + f, "Insert disk #3", "fsync " + f + platform::kSeparator + "f.002",
+                    "fsync " + f, "busy off", dir / "f.bin" + "\n is successfully splitted!"}));
             continue;
         }
         ASSERT_EQ(log.messages.size(), 5u);
         EXPECT_EQ(log.messages[1],
-                  message((failing == 1 ? f + "/f.000" : f) +
+                  message((failing == 1 ? f + platform::kSeparator + "f.000" : f) +
                               ": Input/output error\nThe piece f.000 was not copied to the disk. "
                               "Retry after changing the disk, or Cancel to skip this piece.",
                           "Dorvik", Icon::Critical, Buttons::RetryCancel));
@@ -192,9 +200,11 @@ TEST(Flushes, AJoinFlushesTheRebuiltFileBeforeItDeletesAPieceAndOnlyThen) {
         EventLog log;
         const Outcome o = engine::join(request, log).outcome;
         const std::string s = dir / "set";
-        const std::vector<std::string> all = {"fsync " + s + "/f.bin", "fsync " + s,
-                                              "unlink " + s + "/f.000", "unlink " + s + "/f.001",
-                                              "unlink " + s + "/f.002"};
+        const std::vector<std::string> all = {"fsync " + s + platform::kSeparator + "f.bin",
+                                              "fsync " + s,
+                                              "unlink " + s + platform::kSeparator + "f.000",
+                                              "unlink " + s + platform::kSeparator + "f.001",
+                                              "unlink " + s + platform::kSeparator + "f.002"};
         // A failed flush is the last thing that happens to the set.
         EXPECT_EQ(events, failing ? std::vector(all.begin(), all.begin() + failing) : all);
         EXPECT_EQ(o, failing ? Outcome::Failed : Outcome::Done);
@@ -207,6 +217,7 @@ TEST(Flushes, AJoinFlushesTheRebuiltFileBeforeItDeletesAPieceAndOnlyThen) {
     }
 }
 
+#ifndef _WIN32
 TEST(ReplacedDirectory, TheRunStaysInTheDirectoryItOpened) {
     for (bool failing : {false, true}) {
         SCOPED_TRACE(failing);
@@ -304,6 +315,7 @@ TEST(ReadOnlyFiles, ADirectoryThatCannotBeWrittenIsNamedOnce) {
         EXPECT_EQ(code, 0) << c.message;
     }
 }
+#endif
 
 // An older set and an older file of the rebuilt name are there; a split of
 // newer bytes over them, or a join that would delete its pieces, stops.
