@@ -1,5 +1,6 @@
 // dorvik-cli: split, join and check piece sets from a shell or a script.
 #include "cli/run.h"
+#include "cli/system.h"
 #include "platform/copy.h"
 #include "platform/process.h"
 
@@ -21,5 +22,5 @@ int main(int argc, char **argv) {
             dorvik::platform::setCopyRoundDelay(std::chrono::microseconds(us));
     }
 
-    return dorvik::cli::runProgram(std::vector<std::string>(argv + 1, argv + argc));
+    return dorvik::cli::runProgram(dorvik::cli::programArguments(argc, argv));
 }

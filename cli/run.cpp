@@ -2,37 +2,20 @@
 
 #include "cli/prompter.h"
 #include "cli/stop.h"
+#include "cli/system.h"
 #include "platform/fs.h"
 #include "splitter/engine/format.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dorvik::cli {
 
 namespace {
 
-// A path the engine can take apart: a bare name gets "./" so that its
-// directory is the working directory.
+// A path the engine can take apart: a bare name gets the working
+// directory's "." and a separator in front.
 std::string withDirectory(const std::string &path) {
-    return path.find(platform::kSeparator) == std::string::npos ? "./" + path : path;
-}
-
-// The file named on the command line must be there and be a regular file;
-// otherwise the reason, "name: reason".
-std::optional<std::string> inputProblem(const std::string &path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return path + ": " + std::strerror(errno);
-        return std::nullopt; // the operation reports it in its own words
-    }
-    if (!S_ISREG(st.st_mode))
-        return path + ": Not a regular file";
-    return std::nullopt;
+    if (!platform::directoryOf(path).empty())
+        return path;
+    return std::string(".") + platform::kSeparator + path;
 }
 
 // `cancelled` tells what a stop left behind.
@@ -191,24 +174,6 @@ int run(const Options &o, Console &console) {
     }
 }
 
-bool openStandardDescriptors() {
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-            continue;
-        // The lowest free number is `fd` itself, the ones below being open.
-        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        if (null < 0)
-            return false;
-        if (null != fd) {
-            const int moved = ::dup2(null, fd);
-            ::close(null);
-            if (moved < 0)
-                return false;
-        }
-    }
-    return true;
-}
-
 int runProgram(const std::vector<std::string> &args) {
     if (!openStandardDescriptors())
         return kFailed; // nowhere to tell of it
@@ -218,9 +183,9 @@ int runProgram(const std::vector<std::string> &args) {
         console.message(parsed.error + "\nTry 'dorvik-cli --help' for more information.");
         return kRefused;
     }
-    if (!installStopHandlers()) {
+    if (const std::string problem = installStopHandlers(); !problem.empty()) {
         Console console(Console::Channels{});
-        console.message(std::string("sigaction: ") + std::strerror(errno));
+        console.message(problem);
         return kFailed;
     }
     Console console(Console::processChannels());

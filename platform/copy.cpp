@@ -2,15 +2,14 @@
 
 #include "platform/directory.h"
 #include "platform/file.h"
+#include "platform/fsinternal.h"
 #include "platform/paths.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -18,6 +17,9 @@
 namespace dorvik::platform {
 
 namespace {
+
+using internal::beforeRound;
+using internal::roundEnd;
 
 // Errors with which the kernel declines a way of copying it cannot do for
 // these two files; the next way then does the work.
@@ -29,24 +31,6 @@ bool kernelDeclines(int err) {
 // Errors that belong to the file being written rather than the one read.
 bool writeSideError(int err) {
     return err == ENOSPC || err == EFBIG || err == EDQUOT || err == EROFS;
-}
-
-std::atomic<std::int64_t> roundDelayMicroseconds{0};
-
-// Called before every round: waits when a test asked for it.
-void beforeRound() {
-    if (const std::int64_t us = roundDelayMicroseconds.load(std::memory_order_relaxed); us > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(us));
-}
-
-// The end of the round that starts at `outPos` and moves at most `round`
-// bytes: the last multiple of kCopyAlignment it reaches, or the range's end
-// `outEnd` when that comes first.
-std::int64_t roundEnd(std::int64_t outPos, std::int64_t outEnd, std::int64_t round) {
-    std::int64_t end = (outPos + round) / kCopyAlignment * kCopyAlignment;
-    if (end <= outPos)
-        end = outPos + round;
-    return std::min(end, outEnd);
 }
 
 // The pipe through which splice moves a copy's bytes; closed when it goes.
@@ -432,10 +416,6 @@ Status copyFile(const std::string &from, const std::string &to, CopyMethod metho
         !s)
         return s;
     return out.putInPlace(flush);
-}
-
-void setCopyRoundDelay(std::chrono::microseconds delay) {
-    roundDelayMicroseconds.store(delay.count(), std::memory_order_relaxed);
 }
 
 } // namespace dorvik::platform

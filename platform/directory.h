@@ -12,7 +12,10 @@ namespace dorvik::platform {
 
 // An open directory. What a run writes, renames and removes goes through the
 // handle, so it stays in the directory the run opened even when that
-// directory is renamed or replaced by another under its path meanwhile.
+// directory is renamed or replaced by another under its path meanwhile. On
+// Windows, which has no calls relative to a directory handle, the handle
+// instead keeps the directory from being renamed or removed while it is
+// open, and files are addressed by the path it was opened by.
 class Directory : private detail::Descriptor {
 public:
     Directory() = default;
@@ -22,7 +25,7 @@ public:
     // `path`, or `known` when given (a file the user asked for in it).
     Status open(const std::string &path, const std::string &known = {});
     bool isOpen() const { return fd_ >= 0; }
-    int descriptor() const { return fd_; }
+    NativeHandle descriptor() const { return fd_; }
     const std::string &path() const { return path_; }
     // The path of `name` in this directory, for messages.
     std::string pathOf(std::string_view name) const;

@@ -1,6 +1,7 @@
 // Volumes ("drives") of the machine. On POSIX a drive is a mounted volume of
 // a real file system, named by its mount point: "/" first, then removable
-// media.
+// media. On Windows a drive is a drive letter, named by its root ("C:\\"):
+// the system's drive first.
 #pragma once
 
 #include "platform/status.h"

@@ -213,7 +213,7 @@ Status File::writeAt(std::int64_t offset, const void *buffer, std::size_t size) 
 
 namespace internal {
 
-Status flushDescriptor(int fd, const std::string &path) {
+Status flushDescriptor(NativeHandle fd, const std::string &path) {
     if (const int err = faults::check(faults::Call::Fsync, path))
         return Status::fromErrno(path, err);
     int rc;

@@ -12,6 +12,14 @@
 
 namespace dorvik::platform {
 
+// What the system opens a file or directory as: a descriptor here, a HANDLE
+// (as an integer) on Windows. -1 stands for none on both.
+#ifdef _WIN32
+using NativeHandle = std::intptr_t;
+#else
+using NativeHandle = int;
+#endif
+
 // ---- identity ------------------------------------------------------------------
 
 struct FileId {
@@ -58,7 +66,7 @@ protected:
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
 
-    int fd_ = -1;
+    NativeHandle fd_ = -1;
     std::string path_;
 };
 
@@ -79,7 +87,7 @@ public:
     // Closes and reports a failing close (a delayed write error).
     Status close();
     bool isOpen() const { return fd_ >= 0; }
-    int descriptor() const { return fd_; }
+    NativeHandle descriptor() const { return fd_; }
     // The name errors on this file carry.
     const std::string &path() const { return path_; }
 

@@ -2,10 +2,16 @@
 // the lock that marks a live temporary, and flushing a descriptor.
 #pragma once
 
+#include "platform/file.h"
 #include "platform/status.h"
 
+#include <cstdint>
 #include <string>
 #include <sys/stat.h>
+
+namespace dorvik::platform {
+class Directory;
+}
 
 namespace dorvik::platform::internal {
 
@@ -24,10 +30,24 @@ bool isTemporaryOf(const std::string &entry, const std::string &stem);
 // *unsupported says so.
 bool lockFile(int fd, bool *unsupported = nullptr);
 
+// Opens the entry `name` of `dir` and takes the lock of a live temporary on
+// it, so that removeLeftovers of another run leaves it alone while it is kept
+// under a hidden name. -1 when it cannot be opened or locked (it is then kept
+// unlocked). closeHandle releases it.
+NativeHandle lockEntry(const Directory &dir, const std::string &name);
+void closeHandle(NativeHandle handle);
+
 bool sameInode(const struct stat &a, const struct stat &b);
+
+// Called before every round of a copy: waits when a test asked for it.
+void beforeRound();
+// The end of the copy round that starts at `outPos` and moves at most
+// `round` bytes: the last multiple of kCopyAlignment it reaches, or the
+// range's end `outEnd` when that comes first.
+std::int64_t roundEnd(std::int64_t outPos, std::int64_t outEnd, std::int64_t round);
 
 // fsync with the fault seam in front; errors name `path`. A file system that
 // cannot flush a directory has nothing to flush: that is success.
-Status flushDescriptor(int fd, const std::string &path);
+Status flushDescriptor(NativeHandle fd, const std::string &path);
 
 } // namespace dorvik::platform::internal

@@ -3,11 +3,6 @@
 #include "platform/faults.h"
 #include "platform/fsinternal.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace dorvik::platform {
 
 NewFile::~NewFile() {
@@ -43,80 +38,6 @@ std::string NewFile::path() const {
     return dir_ ? dir_->pathOf(name_) : name_;
 }
 
-// The temporary is created with the owner's read and write bits added, so
-// the owner can always finish it and a later run can open it to test its
-// lock. The bits the umask cleared are read back from the new file, and
-// complete() keeps of `mode` exactly those: `mode` less the umask.
-//
-// Between the exclusive create and the lock another run's removeLeftovers
-// may take the new file for a leftover. It then holds the lock (ours fails)
-// or has removed the name already (the name no longer leads to our file):
-// either way a new name is tried.
-Status NewFile::create(const Directory &dir, const std::string &name, unsigned mode,
-                       bool exactMode) {
-    discard();
-    dir_ = &dir;
-    name_ = name;
-    mode_ = mode & 07777;
-    exactMode_ = exactMode;
-    completed_ = placed_ = false;
-    (void)removeLeftovers(dir, name); // a count only; nothing to report
-    for (;;) {
-        const std::string temporary = internal::randomTemporaryName(name);
-        if (const int err = faults::check(faults::Call::OpenForWrite, dir.pathOf(temporary)))
-            return Status::fromErrno(path(), err);
-        int fd;
-        do {
-            fd =
-                ::openat(dir.descriptor(), temporary.c_str(),
-                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, (mode_ & 0777) | 0600);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return Status::fromErrno(path(), errno);
-        }
-        struct stat mine {
-        }, named{};
-        if (!internal::lockFile(fd) || ::fstat(fd, &mine) != 0 ||
-            ::fstatat(dir.descriptor(), temporary.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !internal::sameInode(mine, named)) {
-            ::close(fd);
-            continue;
-        }
-        if (!exactMode_)
-            mode_ &= (mine.st_mode & 0777) | ~0777u;
-        file_.fd_ = fd;
-        file_.path_ = path();
-        temporary_ = temporary;
-        return {};
-    }
-}
-
-Status NewFile::complete(Flush flush) {
-    if (completed_)
-        return {};
-    if (!file_.isOpen())
-        return Status::failure(path() + ": no file is being written");
-    // A file system that keeps no permission bits of its own (a FUSE FAT
-    // driver) refuses to be asked; the file keeps the bits it shows.
-    if (::fchmod(file_.descriptor(), mode_) != 0 && errno != ENOSYS && errno != EOPNOTSUPP)
-        return Status::fromErrno(path(), errno);
-    if (flush == Flush::Durable) {
-        if (Status s = internal::flushDescriptor(file_.descriptor(), path()); !s)
-            return s;
-    } else {
-        // A network file system reports a delayed write error at a close.
-        // Closing a second descriptor of the file asks for that report
-        // while this one keeps the file open and locked.
-        const int copy = ::fcntl(file_.descriptor(), F_DUPFD_CLOEXEC, 0);
-        if (copy < 0 || (::close(copy) != 0 && errno != EINTR))
-            return Status::fromErrno(path(), errno);
-    }
-    completed_ = true;
-    return {};
-}
-
 Status NewFile::putInPlace(Flush flush) {
     if (placed_)
         return {};
@@ -133,9 +54,10 @@ Status NewFile::putInPlace(Flush flush) {
 void NewFile::discard() {
     // Only a temporary that failed is closed and removed here; a failing
     // close or remove of it changes nothing about the failure being handled.
+    // Closed first: Windows removes an open file's name only at its close.
+    (void)file_.close();
     if (!placed_ && dir_ && !temporary_.empty())
         (void)dir_->remove(temporary_);
-    (void)file_.close();
     temporary_.clear();
     dir_ = nullptr;
 }
@@ -145,26 +67,22 @@ namespace {
 // An older file of a set's name, kept under a hidden name while the set is
 // put in place.
 struct Backup {
-    std::string hidden;  // "" when there was no older file
-    bool linked = false; // a second name (the older file is still in place)
-    int lockFd = -1;     // holds the lock that keeps removeLeftovers away
+    std::string hidden;     // "" when there was no older file
+    bool linked = false;    // a second name (the older file is still in place)
+    NativeHandle lock = -1; // holds the lock that keeps removeLeftovers away
 };
 
 void releaseBackup(Backup &b) {
-    if (b.lockFd >= 0)
-        ::close(b.lockFd);
-    b.lockFd = -1;
+    internal::closeHandle(b.lock);
+    b.lock = -1;
 }
 
 // Keeps the older file `name` under a hidden name. The older file is locked
-// first (where it can be opened), so its hidden name is never unlocked.
+// first (where it can be), so its hidden name is never unlocked.
 Status keepOlder(const Directory &dir, const std::string &name, Backup &b) {
     if (!dir.idOf(name))
         return {};
-    b.lockFd =
-        ::openat(dir.descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (b.lockFd >= 0 && !internal::lockFile(b.lockFd))
-        releaseBackup(b); // held by a run that is still going: keep it unlocked
+    b.lock = internal::lockEntry(dir, name);
     for (;;) {
         const std::string hidden = internal::randomTemporaryName(name);
         Status s = dir.link(name, hidden, name);
@@ -214,6 +132,10 @@ Status putInPlaceTogether(std::vector<NewFile> &files, Flush flush,
     auto rollBack = [&](const Status &failure) {
         for (std::size_t k = 0; k < names.size(); ++k) {
             Backup &b = backups[k];
+            // Closed first: Windows neither replaces nor removes a name
+            // whose file is still open.
+            if (k < files.size())
+                (void)files[k].file_.close();
             if (!b.hidden.empty()) {
                 if (isPlaced(k) || !dir.idOf(names[k]))
                     (void)dir.rename(b.hidden, names[k]); // see above

@@ -20,6 +20,72 @@ std::size_t offsetOfLast(std::string_view utf8, std::size_t count) {
     return pos;
 }
 
+// Windows-1252 as browsers read it: the characters of 0x80 to 0x9F. The
+// five bytes Windows-1252 leaves unused stand for the control characters of
+// the same number, so that every byte has a character and back.
+constexpr char32_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::optional<unsigned char> byteOf(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<unsigned char>(c);
+    for (unsigned k = 0; k < 32; ++k)
+        if (kHighControls[k] == c)
+            return static_cast<unsigned char>(0x80 + k);
+    return std::nullopt;
+}
+
+// The character that starts at `i`, which moves past it; nullopt for
+// anything but the shortest UTF-8 form of a character.
+std::optional<char32_t> decode(std::string_view utf8, std::size_t &i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = 0;
+    char32_t c = 0;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        c = lead & 0x1Fu;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        c = lead & 0x0Fu;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        c = lead & 0x07u;
+    } else {
+        return std::nullopt;
+    }
+    if (i + length > utf8.size())
+        return std::nullopt;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(utf8[i + k]);
+        if (!isContinuation(b))
+            return std::nullopt;
+        c = (c << 6) | (b & 0x3Fu);
+    }
+    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return std::nullopt;
+    i += length;
+    return c;
+}
+
+void encode(char32_t c, std::string &out) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
 } // namespace
 
 std::size_t characterCount(std::string_view utf8) {
@@ -44,21 +110,13 @@ std::optional<std::string> toEightBit(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size() &&
-                   isContinuation(static_cast<unsigned char>(utf8[i + 1]))) {
-            const unsigned code =
-                ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
-            if (code < 0x80 || code > 0xFF)
-                return std::nullopt; // overlong, or beyond Latin-1
-            out.push_back(static_cast<char>(code));
-            i += 2;
-        } else {
-            return std::nullopt; // three- and four-byte forms are beyond Latin-1
-        }
+        const std::optional<char32_t> c = decode(utf8, i);
+        if (!c)
+            return std::nullopt;
+        const std::optional<unsigned char> byte = byteOf(*c);
+        if (!byte)
+            return std::nullopt;
+        out.push_back(static_cast<char>(*byte));
     }
     return out;
 }
@@ -68,12 +126,7 @@ std::string fromEightBit(std::string_view bytes) {
     out.reserve(bytes.size() * 2);
     for (char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+        encode(c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c, out);
     }
     return out;
 }

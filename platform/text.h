@@ -1,5 +1,7 @@
-// Text conversions between the programs' UTF-8 strings and the system's 8-bit
-// character set (Latin-1 here), in which a piece set stores its name suffix.
+// Text conversions between the programs' UTF-8 strings and the 8-bit
+// character set in which a piece set stores its name suffix: Windows-1252 as
+// browsers read it (every byte a character), on every system, so that a set
+// made on one system joins under the same name on the other.
 #pragma once
 
 #include <optional>
@@ -14,10 +16,10 @@ std::size_t characterCount(std::string_view utf8);
 std::string lastCharacters(std::string_view utf8, std::size_t count);
 // The text without its last `count` characters ("" when shorter).
 std::string withoutLastCharacters(std::string_view utf8, std::size_t count);
-// UTF-8 to 8-bit bytes; nullopt when a character has no 8-bit form or the
-// text is not valid UTF-8.
+// UTF-8 to Windows-1252 bytes; nullopt when a character has no such byte
+// or the text is not valid UTF-8.
 std::optional<std::string> toEightBit(std::string_view utf8);
-// 8-bit bytes to UTF-8.
+// Windows-1252 bytes to UTF-8 (every byte has a character).
 std::string fromEightBit(std::string_view bytes);
 
 } // namespace dorvik::platform

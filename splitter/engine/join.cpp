@@ -125,7 +125,7 @@ SetCheck checkSet(const std::string &first) {
     set.suffix = *check.suffix;
     set.pieceSize = t.P;
     set.blockSize = blocks->b;
-    if (t.suffixBytes.find_first_of(std::string("/\0", 2)) != std::string::npos)
+    if (!platform::canEndFileName(set.suffix))
         return refuse(first + ": the name ending \"" + *check.suffix +
                           "\" stored in the piece cannot end a file name.",
                       kNothingJoined);

@@ -142,7 +142,8 @@ std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, Sp
     if (Status s = platform::makeDirectory(plan.target); !s)
         return failed(Outcome::Failed, s.message(), kNothingWritten);
     result.targetDirectory = plan.shortTarget;
-    if (Status s = target.open(plan.shortTarget); !s)
+    // The directory as given: "c:" alone would be the drive's current one.
+    if (Status s = target.open(plan.target); !s)
         return failed(Outcome::Failed, s.message(), kNothingWritten);
     return std::nullopt;
 }

@@ -25,16 +25,17 @@ inline std::string memoryFileText(int fd) {
     return ::pread(fd, s.data(), s.size(), 0) == static_cast<ssize_t>(s.size()) ? s : "(unread)";
 }
 
-// Runs dorvik-cli with `args` and tells how it ended and what it wrote.
-// `inChild` runs in the child before exec (a limit); `whileRunning` in the
-// parent once the child started (a signal to send). A minute ends a hang.
-inline CliRun runCli(std::vector<std::string> args, const std::function<void()> &inChild = {},
-                     const std::function<void(pid_t)> &whileRunning = {}) {
-    args.insert(args.begin(), DORVIK_CLI_PATH);
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+// Runs the program `argv[0]` (looked up on PATH unless it is a path) with
+// `argv` and tells how it ended and what it wrote. `inChild` runs in the
+// child before exec (a limit); `whileRunning` in the parent once the child
+// started (a signal to send). `seconds` ends a hang.
+inline CliRun runCommand(std::vector<std::string> argv, const std::function<void()> &inChild = {},
+                         const std::function<void(pid_t)> &whileRunning = {},
+                         unsigned seconds = 60) {
+    std::vector<char *> args;
+    for (std::string &a : argv)
+        args.push_back(a.data());
+    args.push_back(nullptr);
     const int out = ::memfd_create("out", MFD_CLOEXEC), err = ::memfd_create("err", MFD_CLOEXEC);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -42,10 +43,10 @@ inline CliRun runCli(std::vector<std::string> args, const std::function<void()> 
         ::close(0);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        ::alarm(60); // kept across exec
+        ::alarm(seconds); // kept across exec
         if (inChild)
             inChild();
-        ::execv(argv[0], argv.data());
+        ::execvp(args[0], args.data());
         ::_exit(127);
     }
     if (whileRunning)
@@ -55,6 +56,13 @@ inline CliRun runCli(std::vector<std::string> args, const std::function<void()> 
     ::close(out);
     ::close(err);
     return r;
+}
+
+// Runs dorvik-cli with `args`; a minute ends a hang.
+inline CliRun runCli(std::vector<std::string> args, const std::function<void()> &inChild = {},
+                     const std::function<void(pid_t)> &whileRunning = {}) {
+    args.insert(args.begin(), DORVIK_CLI_PATH);
+    return runCommand(std::move(args), inChild, whileRunning);
 }
 
 } // namespace dorvik::testing

@@ -6,18 +6,22 @@
 #include "platform/fs.h"
 #include "platform/process.h"
 #include "splitter/engine/operations.h"
-#include "tests/support/child.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
-#include <csignal>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
+#ifdef _WIN32
+#include "platform/win32/win32.h"
+#else
+#include "tests/support/child.h"
+#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace dorvik::testing {
 
@@ -32,6 +36,23 @@ struct EventLog : RecordingPrompter {
         return [this](bool on) { events.push_back(on ? "busy on" : "busy off"); };
     }
 };
+
+// The system's words for a missing file, and for a missing directory on the
+// way to one.
+inline std::string noSuchFile() {
+#ifdef _WIN32
+    return platform::win32::failure("", ERROR_FILE_NOT_FOUND).message().substr(2);
+#else
+    return "No such file or directory";
+#endif
+}
+inline std::string noSuchPath() {
+#ifdef _WIN32
+    return platform::win32::failure("", ERROR_PATH_NOT_FOUND).message().substr(2);
+#else
+    return "No such file or directory";
+#endif
+}
 
 inline platform::Message message(const std::string &text, const std::string &title,
                                  platform::Icon icon = platform::Icon::Information,
@@ -56,6 +77,7 @@ inline engine::JoinRequest joinRequest(const std::string &first, const std::stri
     return r;
 }
 
+#ifndef _WIN32
 // Runs `body` in a child process in which no file may grow beyond `limit`
 // bytes, with the programs' own signal setup (so writes beyond fail with
 // EFBIG only because the programs ignore SIGXFSZ); returns the child's exit
@@ -68,6 +90,7 @@ inline int runWithFileSizeLimit(rlim_t limit, const std::function<int()> &body) 
            })
         .code;
 }
+#endif
 
 } // namespace dorvik::testing
 
@@ -89,6 +112,8 @@ using dorvik::testing::EventLog;
 using dorvik::testing::joinRequest;
 using dorvik::testing::listDirectory;
 using dorvik::testing::message;
+using dorvik::testing::noSuchFile;
+using dorvik::testing::noSuchPath;
 using dorvik::testing::patternBytes;
 using dorvik::testing::readFile;
 using dorvik::testing::splitRequest;

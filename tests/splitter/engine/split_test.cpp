@@ -6,7 +6,9 @@
 #include "tests/support/new_file.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -126,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(CopyMethods, RoundTrip,
                              return info.param == CopyMethod::Auto ? "Auto" : "Buffered";
                          });
 
+#ifndef _WIN32
 TEST(SplitLarge, SparseSourceBeyondFourGiB) {
     TempDir dir;
     const std::string source = dir / "huge.img";
@@ -169,6 +172,7 @@ TEST(SplitLarge, SparseSourceBeyondFourGiB) {
         EXPECT_TRUE(x.compare(0, n, y, 0, n) == 0) << "at " << at;
     }
 }
+#endif
 
 // ---- refusals and questions before anything is written ---------------------
 
@@ -209,9 +213,9 @@ TEST(SplitChecks, FloppyWarningAboveAnAverageOf1400000Bytes) {
     EXPECT_EQ(listDirectory(dir / "out"), setNames("big.", 2));
 }
 
-TEST(SplitChecks, SuffixOutsideLatin1IsRefused) {
+TEST(SplitChecks, SuffixWithoutAnEightBitFormIsRefused) {
     TempDir dir;
-    const std::string source = dir / "report.x\u20ac"; // euro sign
+    const std::string source = dir / "report.x\u0416"; // Cyrillic Zhe
     writeFile(source, patternBytes(100000));
     EventLog log;
     const SplitResult r = engine::split(splitRequest(source, dir / "out", 2), log);
@@ -223,6 +227,7 @@ TEST(SplitChecks, SuffixOutsideLatin1IsRefused) {
     EXPECT_FALSE(platform::exists(dir / "out"));
 }
 
+#ifndef _WIN32
 TEST(SplitChecks, NamedPipesAreRefusedWithoutWaitingForAWriter) {
     TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
@@ -238,7 +243,9 @@ TEST(SplitChecks, NamedPipesAreRefusedWithoutWaitingForAWriter) {
                                         ": Not a regular file\nNothing was joined; the pieces are "
                                         "untouched.");
 }
+#endif
 
+#ifndef _WIN32
 TEST(SplitChecks, APieceThatWouldReplaceTheSourceIsRefused) {
     TempDir dir;
     ASSERT_TRUE(platform::makeDirectory(dir / "other"));
@@ -273,6 +280,7 @@ TEST(SplitChecks, APieceThatWouldReplaceTheSourceIsRefused) {
     EXPECT_TRUE(readFile(dir / "x.000") == data);
     EXPECT_TRUE(readFile(dir / "a.001") == data);
 }
+#endif
 
 TEST(SplitChecks, ADirectoryInAPiecesPlaceIsRefusedAndOldPiecesStay) {
     TempDir dir;
@@ -304,9 +312,9 @@ TEST(SplitTarget, MadeOneLevelAndAMissingParentIsReported) {
     const std::string target = dir / "missing/deeper";
     EXPECT_EQ(engine::split(splitRequest(dir / "f.bin", target, 3), failed).outcome,
               Outcome::Failed);
-    EXPECT_EQ(failed.messages, std::vector{message(target + ": No such file or directory\n"
-                                                            "Nothing was written.",
-                                                   "Dorvik", Icon::Critical)});
+    EXPECT_EQ(failed.messages,
+              std::vector{message(target + ": " + noSuchPath() + "\nNothing was written.", "Dorvik",
+                                  Icon::Critical)});
 }
 
 TEST(SplitTarget, ASmallerSecondSplitLeavesHigherOldPieces) {
@@ -326,6 +334,7 @@ TEST(SplitTarget, ASmallerSecondSplitLeavesHigherOldPieces) {
 
 // ---- a write that fails half-way -------------------------------------------------
 
+#ifndef _WIN32
 // Splits in a child under a file-size limit; the child leaves the outcome and
 // the messages in `report`.
 int splitUnderLimit(rlim_t limit, const SplitRequest &request, const std::string &report) {
@@ -362,6 +371,7 @@ TEST(SplitFailure, AFailedWriteRemovesThisRunsPiecesAndKeepsOldFiles) {
         EXPECT_EQ(readFile(dir / "out/setup.011"), "old last piece");
     }
 }
+#endif
 
 // ---- floppy disks ------------------------------------------------------------------
 
@@ -392,6 +402,7 @@ TEST(SplitFloppy, OnePromptAndOnePiecePerDisk) {
     EXPECT_EQ(readFile(dir / "floppy/f.002"), readFile(dir / "out/f.002"));
 }
 
+#ifndef _WIN32
 TEST(SplitFloppy, AFailedCopyIsReportedAndCanBeRetriedOrSkipped) {
     TempDir dir;
     writeFile(dir / "f.bin", patternBytes(100000));
@@ -428,6 +439,7 @@ TEST(SplitFloppy, AFailedCopyIsReportedAndCanBeRetriedOrSkipped) {
     EXPECT_EQ(listDirectory(dir / "floppy"),
               (std::set<std::string>{"f.000", "f.000.sha256", "f.002"}));
 }
+#endif
 
 TEST(SplitFloppy, AFileInPlaceOfTheDiskIsReportedForEachPiece) {
     TempDir dir;

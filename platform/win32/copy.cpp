@@ -1,0 +1,159 @@
+// Moving bytes between two open files on Win32: one buffer in the process,
+// in the same aligned rounds as on Linux, whatever the method asks for
+// (Windows has no splice and no kernel copy between two open files). Into a
+// new file, a round that read nothing but zeros is not written: it stays a
+// hole where the file system makes one (and reads as zeros where it does
+// not), so a sparse source is copied without writing its holes out.
+#include "platform/copy.h"
+
+#include "platform/directory.h"
+#include "platform/file.h"
+#include "platform/fsinternal.h"
+#include "platform/paths.h"
+#include "platform/win32/win32.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace dorvik::platform {
+
+namespace {
+
+bool allZero(const char *p, std::size_t n) {
+    return std::all_of(p, p + n, [](char c) { return c == 0; });
+}
+
+// One copy call: the two files, the buffer, the source's length when it
+// began, and the observer.
+class Copier {
+public:
+    Copier(const File &in, File &out, CopyObserver *observer)
+        : in_(in), out_(out), observer_(observer) {}
+
+    // Notes the source's length; it must hold the range up to `end`.
+    Status begin(std::int64_t end) {
+        Status s;
+        const std::optional<std::int64_t> length = in_.length(&s);
+        if (!length)
+            return s;
+        inLength_ = *length;
+        if (inLength_ < end)
+            return Status::failure(in_.path() + ": file ended before the expected length");
+        return {};
+    }
+
+    // Fails when the source's length is no longer what it was at begin().
+    Status checkUnchanged() const {
+        Status s;
+        const std::optional<std::int64_t> length = in_.length(&s);
+        if (!length)
+            return s;
+        if (*length != inLength_)
+            return Status::failure(in_.path() + ": the file changed while it was being copied");
+        return {};
+    }
+
+    // Reads and writes `length` bytes from `inPos` to `outPos`, round by
+    // round; with `skipZeros`, a round of zeros is left unwritten.
+    Status range(std::int64_t inPos, std::int64_t outPos, std::int64_t length, bool skipZeros) {
+        const std::int64_t outEnd = outPos + length;
+        if (buffer_.empty())
+            buffer_.resize(static_cast<std::size_t>(std::min(kCopyRoundBytes, length)));
+        const auto round = static_cast<std::int64_t>(buffer_.size());
+        while (outPos < outEnd) {
+            internal::beforeRound();
+            const std::int64_t size = internal::roundEnd(outPos, outEnd, round) - outPos;
+            const auto n = static_cast<std::size_t>(size);
+            if (Status s = in_.readAt(inPos, buffer_.data(), n); !s) {
+                if (Status changed = checkUnchanged(); !changed)
+                    return changed;
+                return s;
+            }
+            if (!skipZeros || !allZero(buffer_.data(), n))
+                if (Status s = out_.writeAt(outPos, buffer_.data(), n); !s)
+                    return s;
+            inPos += size;
+            outPos += size;
+            if (observer_ && !observer_->copied(size))
+                return Status::stopped();
+        }
+        return {};
+    }
+
+private:
+    const File &in_;
+    File &out_;
+    CopyObserver *observer_;
+    std::int64_t inLength_ = 0;
+    std::vector<char> buffer_;
+};
+
+// Makes `out` at least `end` bytes long (the range may end in a hole).
+Status extendTo(File &out, std::int64_t end) {
+    Status s;
+    const std::optional<std::int64_t> length = out.length(&s);
+    if (!length)
+        return s;
+    if (*length >= end)
+        return {};
+    FILE_END_OF_FILE_INFO eof{};
+    eof.EndOfFile.QuadPart = end;
+    if (!::SetFileInformationByHandle(win32::handleOf(out.descriptor()), FileEndOfFileInfo, &eof,
+                                      sizeof eof))
+        return win32::lastError(out.path());
+    return {};
+}
+
+Status copy(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
+            std::int64_t length, CopyObserver *observer, bool intoNew) {
+    if (length < 0)
+        return Status::failure(in.path() + ": negative length to copy");
+    if (length == 0)
+        return {};
+    Copier copier(in, out, observer);
+    if (Status s = copier.begin(inOffset + length); !s)
+        return s;
+    if (Status s = copier.range(inOffset, outOffset, length, intoNew); !s)
+        return s;
+    if (Status s = copier.checkUnchanged(); !s)
+        return s;
+    return intoNew ? extendTo(out, outOffset + length) : Status();
+}
+
+} // namespace
+
+Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
+                 std::int64_t length, CopyMethod, CopyObserver *observer) {
+    return copy(in, inOffset, out, outOffset, length, observer, false);
+}
+
+Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
+                       std::int64_t length, CopyMethod method, CopyObserver *observer) {
+    return copy(in, inOffset, out, outOffset, length, observer, method != CopyMethod::Buffered);
+}
+
+Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
+                CopyObserver *observer, Flush flush) {
+    if (sameFile(from, to))
+        return Status::failure(to + ": is the same file as " + from);
+    File in;
+    if (Status s = in.open(from); !s)
+        return s;
+    Status s;
+    const std::optional<std::int64_t> length = in.length(&s);
+    if (!length)
+        return s;
+
+    Directory dir;
+    if (s = dir.open(directoryOf(to), to); !s)
+        return s;
+    NewFile out;
+    if (s = out.create(dir, fileNameOf(to)); !s)
+        return s;
+    if (s = copyIntoNewFile(in, 0, out.file(), 0, *length, method, observer); !s)
+        return s;
+    return out.putInPlace(flush);
+}
+
+} // namespace dorvik::platform
