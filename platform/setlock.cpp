@@ -30,7 +30,7 @@ Status SetLock::acquire(const Directory &dir, const std::string &setName,
         fd = ::openat(dir.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return Status::fromErrno(dir.path().empty() ? "." : dir.path(), errno);
+        return {}; // a directory we may write but not read: no lock to be had
     const auto giveUp = std::chrono::steady_clock::now() + patience;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {

@@ -19,8 +19,9 @@ namespace dorvik::platform {
 // Here the lock is an flock on the directory itself, taken through a
 // descriptor of its own (so every set of the directory takes turns; the
 // renames it guards take milliseconds). Where the file system knows no such
-// locks (some network file systems), acquire() succeeds without one, as
-// before there were locks. Released when the object goes.
+// locks (some network file systems), or the directory cannot be opened to
+// read (one the user may only write into), acquire() succeeds without one,
+// as before there were locks. Released when the object goes.
 class SetLock {
 public:
     SetLock() = default;
@@ -31,8 +32,8 @@ public:
     // Takes the lock of the set named `setName` (its first piece's name) in
     // `dir`, waiting up to `patience` for a run that holds it, and asking
     // `stopRequested` (when given) between tries. Fails with "<dir>/<setName>:
-    // another run is writing this piece set" when the other run keeps it,
-    // with Status::stopped() on a stop request, or with the system's reason.
+    // another run is writing this piece set" when the other run keeps it, or
+    // with Status::stopped() on a stop request.
     Status acquire(const Directory &dir, const std::string &setName,
                    std::chrono::milliseconds patience = std::chrono::seconds(5),
                    const std::function<bool()> &stopRequested = {});
