@@ -64,14 +64,16 @@ constexpr std::int64_t kFirstRoundBytes = 2 * kCopyAlignment;
 // call.
 //
 // The first round is small. When it and every later one take less than
-// kCopyRoundTime, the rest run in full rounds (`limit`). From a round that
-// takes longer, or a first round too slow to fill a full one in time, the
+// kCopyRoundTime, the rest run in full rounds (`limit`). From a first round
+// too slow to fill a full one in time, a full round that takes more than
+// twice kCopyRoundTime, or two in a row that take longer than it, the
 // rounds are paced: as large as the bytes moved per kCopyRoundTime on
 // average since then, and no larger than the last round's speed allows when
 // that was slower. The average, not the last round, sizes a paced round: a
 // slow device that reads ahead in large windows moves bytes in bursts,
 // quick rounds from the window and then one that waits for the next. Once
-// the average fills a full round the rounds are full again.
+// the average over a few times kCopyRoundTime fills a full round the rounds
+// are full again.
 class RoundSizer {
 public:
     explicit RoundSizer(std::int64_t limit)
@@ -90,9 +92,9 @@ public:
     // devices that had just ended did.
     void resume(double bytesPerSecond) {
         paced_ = true;
-        seconds_ = bound();
+        seconds_ = kSettled * bound();
         bytes_ = bytesPerSecond * seconds_;
-        resize(bytes_);
+        resize(bytesPerSecond * bound());
     }
 
     // A round of `bytes` that began at `began` is over.
@@ -104,9 +106,14 @@ public:
             if (!first || moved * bound() >= static_cast<double>(limit_) * took) {
                 fullRounds_ = fullRounds_ || !first;
                 size_ = limit_;
+                slowRounds_ = 0;
                 return;
             }
         }
+        // A busy machine can hold up one round: full rounds go on after a
+        // single one that took up to twice kCopyRoundTime.
+        if (!paced_ && size_ == limit_ && took < 2 * bound() && ++slowRounds_ < 2)
+            return;
         if (!paced_) {
             paced_ = true;
             bytes_ = seconds_ = 0;
@@ -120,11 +127,15 @@ public:
     }
 
 private:
+    // The rounds of this many times kCopyRoundTime, at least, tell a
+    // device's speed: a read-ahead window of a few megabytes a slow device
+    // had read before is spread over them.
+    static constexpr double kSettled = 4;
     static double bound() { return std::chrono::duration<double>(kCopyRoundTime).count(); }
     // Paced rounds of `fits` bytes, in whole kCopyAlignment steps; full
-    // rounds again where that is a full round.
+    // rounds again where that is a full round and the average is settled.
     void resize(double fits) {
-        if (fits >= static_cast<double>(limit_)) {
+        if (fits >= static_cast<double>(limit_) && seconds_ >= kSettled * bound()) {
             paced_ = false;
             size_ = limit_;
             return;
@@ -137,6 +148,7 @@ private:
     std::int64_t size_;
     bool paced_ = false;
     bool fullRounds_ = false;
+    int slowRounds_ = 0; // full rounds in a row that took longer than kCopyRoundTime
     double bytes_ = 0;   // moved since the rounds were paced
     double seconds_ = 0; // the time that took
 };
@@ -368,16 +380,29 @@ private:
     // the half copy waits for every one of them. The wait is part of the
     // next round's time, so the rounds fit the device's writing speed too.
     // Hints only: a write error still comes when the file is completed.
+    // A device found to write a full round in well under kCopyRoundTime, on
+    // average over a few rounds (only the source is slow), is left to the
+    // system's writeback for the rest of the copy.
     void startWriting(std::int64_t from, std::int64_t to) {
+        if (!writingBehind_)
+            return;
         (void)::sync_file_range(out_.descriptor(), from, to - from, SYNC_FILE_RANGE_WRITE);
         writingFrom_ = from;
         writingTo_ = to;
     }
     void waitWritten() {
-        if (writingTo_ > writingFrom_)
-            (void)::sync_file_range(out_.descriptor(), writingFrom_, writingTo_ - writingFrom_,
-                                    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                        SYNC_FILE_RANGE_WAIT_AFTER);
+        if (writingTo_ <= writingFrom_)
+            return;
+        const Clock::time_point began = Clock::now();
+        (void)::sync_file_range(out_.descriptor(), writingFrom_, writingTo_ - writingFrom_,
+                                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                    SYNC_FILE_RANGE_WAIT_AFTER);
+        waitedSeconds_ += std::chrono::duration<double>(Clock::now() - began).count();
+        waitedBytes_ += static_cast<double>(writingTo_ - writingFrom_);
+        const double fullRoundTime = std::chrono::duration<double>(kCopyRoundTime).count() / 4;
+        if (waitedBytes_ >= 4 * kCopyRoundBytes &&
+            waitedSeconds_ * static_cast<double>(kCopyRoundBytes) < fullRoundTime * waitedBytes_)
+            writingBehind_ = false;
         writingFrom_ = writingTo_ = 0;
     }
 
@@ -598,7 +623,10 @@ private:
     RoundSizer cloned_{kCopyRoundBytes}; // the rounds of clones
     RoundSizer moved_{kCopyRoundBytes};  // the rounds that move bytes, whichever way
     bool readingAhead_ = false;          // the source's read-ahead is ours (readAhead)
-    std::int64_t writingFrom_ = 0;       // the last round's bytes on their way out
+    bool writingBehind_ = true;          // see startWriting()
+    double waitedSeconds_ = 0;           // waiting for them to be written
+    double waitedBytes_ = 0;
+    std::int64_t writingFrom_ = 0; // the last round's bytes on their way out
     std::int64_t writingTo_ = 0;
     bool devicesKnown_ = false;
     std::uint64_t fromDevice_ = 0;

@@ -168,17 +168,17 @@ TEST_P(Copy, ASourceThatChangesLengthMidCopyFails) {
 }
 
 // With every round as slow as kCopyRoundTime (the test seam's wait), the
-// rounds after the first are as small as a round can be, so a stop is seen
-// within one such round; both where the file system's own copy comes first
-// (aligned offsets) and where splice does.
-TEST_P(Copy, OnASlowDeviceEveryRoundAfterTheFirstIsTheSmallest) {
+// rounds shrink to the smallest a round can be, and a stop is seen at the
+// end of the round it came in; both where the file system's own copy comes
+// first (aligned offsets) and where splice does.
+TEST_P(Copy, OnASlowDeviceTheRoundsShrinkToTheSmallest) {
     const struct Case {
         std::int64_t inOffset, outOffset;
         bool intoNew;
         int stopAt;
     } cases[] = {
         {0, 0, true, 3},
-        {3, 5, false, 2},
+        {3, 5, false, 4},
     };
     open(patternBytes(4 * M));
     setCopyRoundDelay(kCopyRoundTime);
@@ -189,9 +189,13 @@ TEST_P(Copy, OnASlowDeviceEveryRoundAfterTheFirstIsTheSmallest) {
         const Status s = copy(c.intoNew, in, c.inOffset, c.outOffset, 3 * M, rec);
         EXPECT_TRUE(s.isStopped()) << s.message();
         ASSERT_EQ(rec.rounds.size(), static_cast<std::size_t>(c.stopAt));
-        EXPECT_LE(rec.rounds[0], M / 4) << "the first round is already small";
+        // Each round is smaller than the one before, down to the smallest:
+        // from a copy that knew nothing yet, the second is the smallest;
+        // from the speed an earlier slow copy on this device ended at, a
+        // few rounds later.
         for (std::size_t r = 1; r < rec.rounds.size(); ++r)
-            EXPECT_EQ(rec.rounds[r], K) << "round " << r;
+            EXPECT_TRUE(rec.rounds[r] == K || rec.rounds[r] < rec.rounds[r - 1])
+                << "round " << r << ": " << rec.rounds[r - 1] << ", " << rec.rounds[r];
     }
     setCopyRoundDelay(std::chrono::microseconds(0));
 }
