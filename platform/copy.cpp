@@ -72,8 +72,8 @@ constexpr std::int64_t kFirstRoundBytes = 2 * kCopyAlignment;
 // that was slower. The average, not the last round, sizes a paced round: a
 // slow device that reads ahead in large windows moves bytes in bursts,
 // quick rounds from the window and then one that waits for the next. Once
-// the average over a few times kCopyRoundTime fills a full round the rounds
-// are full again.
+// the average over a few times kCopyRoundTime (or a few megabytes) fills a
+// full round the rounds are full again.
 class RoundSizer {
 public:
     explicit RoundSizer(std::int64_t limit)
@@ -120,27 +120,29 @@ public:
         }
         bytes_ += moved;
         seconds_ += took;
-        double fits = bytes_ * bound() / seconds_;
+        double fits = seconds_ > 0 ? bytes_ * bound() / seconds_ : static_cast<double>(limit_);
         if (took >= bound()) // slower than the average: this round's speed
             fits = std::min(fits, moved * bound() / took);
         resize(fits);
     }
 
 private:
-    // The rounds of this many times kCopyRoundTime, at least, tell a
-    // device's speed: a read-ahead window of a few megabytes a slow device
-    // had read before is spread over them.
+    // Rounds of this many times kCopyRoundTime, or of this many bytes, tell
+    // a device's speed: a read-ahead window of a few megabytes that a slow
+    // device had read before is spread over them.
     static constexpr double kSettled = 4;
+    static constexpr double kSettledBytes = 8.0 * kCopyRoundBytes;
     static double bound() { return std::chrono::duration<double>(kCopyRoundTime).count(); }
     // Paced rounds of `fits` bytes, in whole kCopyAlignment steps; full
     // rounds again where that is a full round and the average is settled.
     void resize(double fits) {
-        if (fits >= static_cast<double>(limit_) && seconds_ >= kSettled * bound()) {
+        const auto limit = static_cast<double>(limit_);
+        if (fits >= limit && (seconds_ >= kSettled * bound() || bytes_ >= kSettledBytes)) {
             paced_ = false;
             size_ = limit_;
             return;
         }
-        const auto steps = static_cast<std::int64_t>(fits) / kCopyAlignment;
+        const auto steps = static_cast<std::int64_t>(std::min(fits, limit)) / kCopyAlignment;
         size_ = std::clamp(steps * kCopyAlignment, kCopyAlignment, limit_);
     }
 
