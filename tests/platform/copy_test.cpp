@@ -170,25 +170,36 @@ TEST_P(Copy, ASourceThatChangesLengthMidCopyFails) {
 // With every round as slow as kCopyRoundTime (the test seam's wait), the
 // rounds shrink to the smallest a round can be, and a stop is seen at the
 // end of the round it came in; both where the file system's own copy comes
-// first (aligned offsets) and where splice does.
+// first (aligned offsets) and where splice does. A copy not stopped still
+// copies every byte with its rounds paced, and the next copy between the same
+// devices starts at the speed the slow one ended at.
 TEST_P(Copy, OnASlowDeviceTheRoundsShrinkToTheSmallest) {
     const struct Case {
-        std::int64_t inOffset, outOffset;
+        std::int64_t inOffset, outOffset, length;
         bool intoNew;
-        int stopAt;
+        int stopAt; // 0: runs to its end
     } cases[] = {
-        {0, 0, true, 3},
-        {3, 5, false, 4},
+        {0, 0, 3 * M, true, 3},
+        {3, 5, 3 * M, false, 4},
+        {7, 0, 4 * K + 3, true, 0},
     };
-    open(patternBytes(4 * M));
+    const std::string data = patternBytes(4 * M);
+    open(data);
     setCopyRoundDelay(kCopyRoundTime);
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.inOffset << " -> " << c.outOffset);
+        ASSERT_EQ(::ftruncate(out.descriptor(), 0), 0);
         Recorder rec;
-        rec.onRound = [&](int round) { return round < c.stopAt; };
-        const Status s = copy(c.intoNew, in, c.inOffset, c.outOffset, 3 * M, rec);
-        EXPECT_TRUE(s.isStopped()) << s.message();
-        ASSERT_EQ(rec.rounds.size(), static_cast<std::size_t>(c.stopAt));
+        rec.onRound = [&](int round) { return c.stopAt == 0 || round < c.stopAt; };
+        const Status s = copy(c.intoNew, in, c.inOffset, c.outOffset, c.length, rec);
+        if (c.stopAt == 0) {
+            ASSERT_TRUE(s.ok()) << s.message();
+            EXPECT_TRUE(readFile(dir / "out") ==
+                        std::string(c.outOffset, '\0') + data.substr(c.inOffset, c.length));
+        } else {
+            EXPECT_TRUE(s.isStopped()) << s.message();
+            ASSERT_EQ(rec.rounds.size(), static_cast<std::size_t>(c.stopAt));
+        }
         // Each round is smaller than the one before, down to the smallest:
         // from a copy that knew nothing yet, the second is the smallest;
         // from the speed an earlier slow copy on this device ended at, a
@@ -198,6 +209,9 @@ TEST_P(Copy, OnASlowDeviceTheRoundsShrinkToTheSmallest) {
                 << "round " << r << ": " << rec.rounds[r - 1] << ", " << rec.rounds[r];
     }
     setCopyRoundDelay(std::chrono::microseconds(0));
+    Recorder next;
+    ASSERT_TRUE(copy(false, in, 0, 0, 2 * K, next).ok());
+    EXPECT_EQ(next.rounds[0], K) << "started at full speed after a slow copy";
 }
 
 // From another file system (tmpfs) the kernel's copy declines with EXDEV and
