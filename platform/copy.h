@@ -37,12 +37,12 @@ public:
 // The most bytes one round of a copy moves: the observer hears of a copy at
 // least this often, and a stop is noticed within one round.
 constexpr std::int64_t kCopyRoundBytes = 1 << 20;
-// About the longest one round takes. A copy starts with small rounds and
-// doubles them while they take less than half of this, up to
-// kCopyRoundBytes; a round that took longer makes the next as small as the
-// speed it showed asks for (never under kCopyAlignment). So a stop is
-// noticed about this soon on a slow device too, and a fast one runs in full
-// rounds.
+// About the longest one round takes. A copy starts with a small round and
+// goes on in full rounds (kCopyRoundBytes) while they take less than this;
+// on a slower device each round is as large as the speed measured so far
+// allows (never under kCopyAlignment), and the next copy between the same
+// two devices starts at that speed. So a stop is noticed about this soon on
+// a slow device too, and a fast one runs in full rounds.
 constexpr std::chrono::milliseconds kCopyRoundTime{50};
 // Every round but a range's first starts at a multiple of this in the file
 // being written, so that the written file is cached in whole aligned pieces
@@ -96,9 +96,9 @@ Status copyFile(const std::string &from, const std::string &to,
 
 // Test seam: every round of every copy waits this long first, so that a test
 // can watch a long run and stop it half-way. The wait counts as part of the
-// round's time: a wait of kCopyRoundTime or more makes every round after the
-// first as small as a round can be (kCopyAlignment), as a slow device would.
-// Zero (the default) waits not.
+// round's time: with a wait of kCopyRoundTime or more the rounds shrink to
+// the smallest a round can be (kCopyAlignment), as on a slow device. Zero
+// (the default) waits not.
 void setCopyRoundDelay(std::chrono::microseconds delay);
 
 } // namespace dorvik::platform
