@@ -16,7 +16,8 @@ namespace dorvik::platform {
 // How data moves between two files. Whatever the method, the bytes written
 // are the same; the methods differ in speed and in where they work.
 enum class CopyMethod {
-    Auto,     // splice where it works, else the kernel's copy, else the block buffer
+    Auto,     // the file system's own copy where offsets allow (below), else splice,
+              // else the kernel's copy, else the block buffer
     Buffered, // always through one buffer in the process, block by block
     Splice,   // splice through the process's pipe; the block buffer where refused
     Kernel,   // the kernel's copy (copy_file_range); the block buffer where refused
@@ -36,20 +37,34 @@ public:
 // The most bytes one round of a copy moves: the observer hears of a copy at
 // least this often, and a stop is noticed within one round.
 constexpr std::int64_t kCopyRoundBytes = 1 << 20;
+// About the longest one round takes. A copy starts with a small round and
+// goes on in full rounds (kCopyRoundBytes) while they take less than this;
+// on a slower device each round is as large as the speed measured so far
+// allows (never under kCopyAlignment), and the next copy between the same
+// two devices starts at that speed. So a stop is noticed about this soon on
+// a slow device too, and a fast one runs in full rounds.
+constexpr std::chrono::milliseconds kCopyRoundTime{50};
 // Every round but a range's first starts at a multiple of this in the file
 // being written, so that the written file is cached in whole aligned pieces
 // (as a plain whole-file copy leaves it) wherever the range starts.
 constexpr std::int64_t kCopyAlignment = 64 << 10;
 
 // Copies `length` bytes from `in` at `inOffset` to `out` at `outOffset`, in
-// rounds of at most kCopyRoundBytes that end on multiples of kCopyAlignment
-// of `out` (the last round ends with the range). The method picks the path
-// (see CopyMethod); a path the kernel refuses for these files (EXDEV,
-// EINVAL, EOPNOTSUPP, ...) hands the rest of the range to the next one.
-// Never makes up a byte: a source shorter than
-// the range, or one whose length changes during the copy, fails with
-// "name: ..." and what was written stays for the caller to remove. EINTR and
-// short counts are retried. Errors name the file that failed.
+// rounds sized by kCopyRoundTime, of at most kCopyRoundBytes, that end on
+// multiples of kCopyAlignment of `out` (the last round ends with the range).
+// The method picks the path (see CopyMethod); a path the kernel refuses for
+// these files (EXDEV, EINVAL, EOPNOTSUPP, ...) hands the rest of the range to
+// the next one. With CopyMethod::Auto, where both offsets are multiples of
+// the file system's block size (a whole-file copy, say), the file system is
+// asked first: a clone (FICLONERANGE: the two files share the blocks), else
+// the kernel's copy (copy_file_range, a server-side copy on a network file
+// system); elsewhere, or where both decline, splice. On a source that turns
+// out slow the kernel's read-ahead gives way to reading one round ahead, so
+// that no round waits for a long read-ahead window. Never makes up a byte: a
+// source shorter than the range, or one whose length changes during the
+// copy, fails with "name: ..." and what was written stays for the caller to
+// remove. EINTR and short counts are retried. Errors name the file that
+// failed.
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
                  std::int64_t length, CopyMethod method = CopyMethod::Auto,
                  CopyObserver *observer = nullptr);
@@ -81,7 +96,10 @@ Status copyFile(const std::string &from, const std::string &to,
                 Flush flush = Flush::None);
 
 // Test seam: every round of every copy waits this long first, so that a test
-// can watch a long run and stop it half-way. Zero (the default) waits not.
+// can watch a long run and stop it half-way. The wait counts as part of the
+// round's time: with a wait of kCopyRoundTime or more the rounds shrink to
+// the smallest a round can be (kCopyAlignment), as on a slow device. Zero
+// (the default) waits not.
 void setCopyRoundDelay(std::chrono::microseconds delay);
 
 } // namespace dorvik::platform

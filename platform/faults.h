@@ -10,13 +10,16 @@
 namespace dorvik::platform::faults {
 
 // The calls the seam can reach: every call of the platform layer that
-// creates, renames, links, removes or flushes a file or directory entry.
+// creates, renames, links, removes or flushes a file or directory entry, and
+// the two ways a copy asks the file system to do the copying itself.
 enum class Call {
     OpenForWrite, // creating a file to write (the temporary of a new file)
     Rename,       // renameat
     Fsync,        // fsync of a file or a directory
     Link,         // linkat (the backup of an older file)
     Unlink,       // unlinkat
+    Clone,        // FICLONERANGE of a copy (the path is the file written)
+    KernelCopy,   // copy_file_range of a copy (the path is the file written)
 };
 
 // Called before each such call with its kind and the path it works on.

@@ -1,9 +1,11 @@
 #include "platform/copy.h"
+#include "platform/faults.h"
 #include "platform/fs.h"
 
 #include "tests/support/new_file.h"
 #include "tests/support/temp_dir.h"
 
+#include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <functional>
@@ -165,6 +167,53 @@ TEST_P(Copy, ASourceThatChangesLengthMidCopyFails) {
     }
 }
 
+// With every round as slow as kCopyRoundTime (the test seam's wait), the
+// rounds shrink to the smallest a round can be, and a stop is seen at the
+// end of the round it came in; both where the file system's own copy comes
+// first (aligned offsets) and where splice does. A copy not stopped still
+// copies every byte with its rounds paced, and the next copy between the same
+// devices starts at the speed the slow one ended at.
+TEST_P(Copy, OnASlowDeviceTheRoundsShrinkToTheSmallest) {
+    const struct Case {
+        std::int64_t inOffset, outOffset, length;
+        bool intoNew;
+        int stopAt; // 0: runs to its end
+    } cases[] = {
+        {0, 0, 3 * M, true, 3},
+        {3, 5, 3 * M, false, 4},
+        {7, 0, 4 * K + 3, true, 0},
+    };
+    const std::string data = patternBytes(4 * M);
+    open(data);
+    setCopyRoundDelay(kCopyRoundTime);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.inOffset << " -> " << c.outOffset);
+        ASSERT_EQ(::ftruncate(out.descriptor(), 0), 0);
+        Recorder rec;
+        rec.onRound = [&](int round) { return c.stopAt == 0 || round < c.stopAt; };
+        const Status s = copy(c.intoNew, in, c.inOffset, c.outOffset, c.length, rec);
+        if (c.stopAt == 0) {
+            ASSERT_TRUE(s.ok()) << s.message();
+            EXPECT_TRUE(readFile(dir / "out") ==
+                        std::string(c.outOffset, '\0') + data.substr(c.inOffset, c.length));
+        } else {
+            EXPECT_TRUE(s.isStopped()) << s.message();
+            ASSERT_EQ(rec.rounds.size(), static_cast<std::size_t>(c.stopAt));
+        }
+        // Each round is smaller than the one before, down to the smallest:
+        // from a copy that knew nothing yet, the second is the smallest;
+        // from the speed an earlier slow copy on this device ended at, a
+        // few rounds later.
+        for (std::size_t r = 1; r < rec.rounds.size(); ++r)
+            EXPECT_TRUE(rec.rounds[r] == K || rec.rounds[r] < rec.rounds[r - 1])
+                << "round " << r << ": " << rec.rounds[r - 1] << ", " << rec.rounds[r];
+    }
+    setCopyRoundDelay(std::chrono::microseconds(0));
+    Recorder next;
+    ASSERT_TRUE(copy(false, in, 0, 0, 2 * K, next).ok());
+    EXPECT_EQ(next.rounds[0], K) << "started at full speed after a slow copy";
+}
+
 // From another file system (tmpfs) the kernel's copy declines with EXDEV and
 // the next way takes over where it stopped.
 TEST_P(Copy, FromAnotherFileSystem) {
@@ -198,5 +247,49 @@ INSTANTIATE_TEST_SUITE_P(EveryMethod, Copy,
                          ::testing::Values(CopyMethod::Auto, CopyMethod::Splice, CopyMethod::Kernel,
                                            CopyMethod::Buffered),
                          methodName);
+
+// A way the file system refuses part-way hands the rest of the range to the
+// next one, which goes on where it stopped; an error that is no refusal fails
+// the copy, naming the file it belongs to.
+TEST(CopyFallback, ARefusedWayHandsOnTheRestAndAFailureNamesItsFile) {
+    using faults::Call;
+    const struct Case {
+        CopyMethod method;
+        std::int64_t inOffset, outOffset;
+        Call call;
+        int nth, err;
+        const char *fails; // "" when the copy goes through, else the file named
+    } cases[] = {
+        {CopyMethod::Auto, 0, 0, Call::Clone, 1, EOPNOTSUPP, ""},
+        {CopyMethod::Auto, 4096, 8192, Call::KernelCopy, 3, EXDEV, ""},
+        {CopyMethod::Kernel, 3, 5, Call::KernelCopy, 2, EINVAL, ""},
+        {CopyMethod::Auto, 0, 0, Call::KernelCopy, 2, ENOSPC, "out"},
+        {CopyMethod::Kernel, 3, 5, Call::KernelCopy, 2, EIO, "in"},
+    };
+    const std::string data = patternBytes(3 * M + 11);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << static_cast<int>(c.call) << " fails " << c.nth << " with " << c.err);
+        TempDir dir;
+        writeFile(dir / "in", data);
+        File in, out = newFileAt(dir / "out");
+        ASSERT_TRUE(in.open(dir / "in").ok() && out.isOpen());
+        const std::int64_t length = 3 * M + 11 - c.inOffset;
+        Recorder rec;
+        Status s;
+        {
+            faults::ScopedHook hook(faults::failNth(c.call, c.nth, c.err));
+            s = copyIntoNewFile(in, c.inOffset, out, c.outOffset, length, c.method, &rec);
+        }
+        if (*c.fails) {
+            EXPECT_EQ(s.message(), dir / c.fails + ": " + std::strerror(c.err));
+            continue;
+        }
+        ASSERT_TRUE(s.ok()) << s.message();
+        EXPECT_EQ(rec.sum(), length);
+        EXPECT_TRUE(readFile(dir / "out") ==
+                    std::string(c.outOffset, '\0') + data.substr(c.inOffset));
+    }
+}
 
 } // namespace
