@@ -20,9 +20,11 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <memory>
+#include <set>
 
 using namespace dorvik;
 using namespace dorvik::splitter;
@@ -208,6 +210,34 @@ private slots:
         QVERIFY(widgets::loadTranslations(QLocale(QLocale::German, QLocale::Germany)));
         main_ = std::make_unique<Form1>();
         QCOMPARE(shown(window, control), german);
+    }
+
+    // Every text of the German catalog is translated, with the placeholders
+    // of its English text: a lost %1 would drop a path from a message.
+    void theGermanCatalogIsCompleteAndKeepsPlaceholders() {
+        QFile catalog(DORVIK_GERMAN_CATALOG);
+        QVERIFY(catalog.open(QIODevice::ReadOnly));
+        const auto placeholders = [](const QString &text) {
+            std::set<QString> found;
+            for (const QRegularExpressionMatch &m : QRegularExpression("%[1-9]").globalMatch(text))
+                found.insert(m.captured());
+            return found;
+        };
+        QXmlStreamReader xml(&catalog);
+        QString english;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"source") {
+                english = xml.readElementText();
+            } else if (xml.name() == u"translation") {
+                const bool unfinished = xml.attributes().value("type") == u"unfinished";
+                const QString german = xml.readElementText();
+                QVERIFY2(!unfinished && !german.isEmpty(), qPrintable(english));
+                QVERIFY2(placeholders(german) == placeholders(english), qPrintable(english));
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     }
 };
 
