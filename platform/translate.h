@@ -4,21 +4,26 @@
 // user's language, and dorvik-cli installs none, so it stays English.
 //
 // How to make a text translatable:
-//   1. Mark the English text with DORVIK_TR("Context", "text"), where
-//      Context groups the texts of one place ("Join", "Split", ...). The
-//      macro expands to the text itself; the build runs lupdate with
-//      `-tr-function-alias QT_TRANSLATE_NOOP+=DORVIK_TR`, so each marked
-//      text lands in translations/dorvik_de.ts under its context.
-//   2. Look it up when it is shown: translated("Context", DORVIK_TR(...)).
-//      Context and text must be literals, both where marked and here: the
-//      pair is the key of the catalog. (The function is not called
-//      "translate": lupdate takes every call of that name for Qt's own and
-//      would pass over the marker inside it.)
+//   1. Where the text is shown as it is made, write
+//      DORVIK_TEXT("Context", "text"): it marks the English text for the
+//      catalog and looks it up at once (a std::string). Context groups the
+//      texts of one place ("Join", "Split", ...). Context and text must be
+//      literals (the macro does not compile otherwise): the pair is the key
+//      of the catalog.
+//   2. Where the text is kept and looked up later, mark it with
+//      DORVIK_TR("Context", "text"), which expands to the text itself, and
+//      look it up when it is shown: translated("Context", DORVIK_TR(...)),
+//      with the same literals. (The function is not called "translate":
+//      lupdate takes every call of that name for Qt's own and would pass
+//      over the marker inside it.)
 //   3. Never build a path, a name or a number into the text: write %1, %2,
 //      ... (up to %9) and fill them afterwards with fill(), so that the
 //      catalog holds one entry per message and a path is never translated.
+//      A sentence is one text, never pieces joined in code.
+//   The build runs lupdate with `-tr-function-alias` naming both markers, so
+//   each marked text lands in translations/dorvik_de.ts under its context.
 //   Example, the join's success message:
-//     fill(translated("Join", DORVIK_TR("Join", "%1\n is successfully joined!")), {rebuilt})
+//     fill(DORVIK_TEXT("Join", "%1\n is successfully joined!"), {rebuilt})
 #pragma once
 
 #include <functional>
@@ -28,6 +33,10 @@
 
 // The marker lupdate extracts; expands to the English text.
 #define DORVIK_TR(context, text) text
+
+// The same marker, looked up at once: translated(context, text). The empty
+// literals refuse anything but literals.
+#define DORVIK_TEXT(context, text) ::dorvik::platform::translated("" context, "" text)
 
 namespace dorvik::platform {
 

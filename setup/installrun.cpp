@@ -53,8 +53,8 @@ bool roomToInstall(const std::vector<CopyStep> &steps, const std::string &system
     const platform::RoomCheck room = platform::checkRoom(writes);
     platform::Message m{{}, "Setup", platform::Icon::Critical, platform::Buttons::Ok};
     if (room.tooLarge) {
-        m.text = platform::tooLargeReason(*room.tooLarge) +
-                 "\nChoose another directory; nothing was installed.";
+        m.text = platform::tooLargeReason(*room.tooLarge) + "\n" +
+                 DORVIK_TEXT("Setup", "Choose another directory; nothing was installed.");
         prompter.ask(m);
         return false;
     }

@@ -2,12 +2,143 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Checksums</name>
+    <message>
+        <source>blank line</source>
+        <translation>leere Zeile</translation>
+    </message>
+    <message>
+        <source>NUL byte in the line</source>
+        <translation>NUL-Byte in der Zeile</translation>
+    </message>
+    <message>
+        <source>the checksum is not 64 hexadecimal digits</source>
+        <translation>die Prüfsumme hat nicht 64 Hexadezimalziffern</translation>
+    </message>
+    <message>
+        <source>no &quot;  &quot; or &quot; *&quot; after the checksum</source>
+        <translation>kein „  “ oder „ *“ nach der Prüfsumme</translation>
+    </message>
+    <message>
+        <source>no file name</source>
+        <translation>kein Dateiname</translation>
+    </message>
+    <message>
+        <source>unknown escape in the file name</source>
+        <translation>unbekannte Escape-Sequenz im Dateinamen</translation>
+    </message>
+    <message>
+        <source>no checksum lines</source>
+        <translation>keine Prüfsummenzeilen</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message>
+        <source>%1: this piece is damaged; it does not match its checksum in %2.</source>
+        <translation>%1: Dieses Teil ist beschädigt; es passt nicht zu seiner Prüfsumme in %2.</translation>
+    </message>
+    <message>
+        <source>%1: this is not the checksum file of the set; it is far too large.</source>
+        <translation>%1: Das ist nicht die Prüfsummendatei dieser Teile; sie ist viel zu groß.</translation>
+    </message>
+    <message>
+        <source>%1: this is not a checksum file (%2).</source>
+        <translation>%1: Das ist keine Prüfsummendatei (%2).</translation>
+    </message>
+    <message>
+        <source>%1: the file lists %2 twice.</source>
+        <translation>%1: Die Datei führt %2 zweimal auf.</translation>
+    </message>
+    <message>
+        <source>%1: the file lists %2, which is not of this piece set.</source>
+        <translation>%1: Die Datei führt %2 auf, was nicht zu diesen Teilen gehört.</translation>
+    </message>
+    <message>
+        <source>%1: the file does not list %2 of this piece set.</source>
+        <translation>%1: %2 gehört zu diesen Teilen, fehlt aber in der Datei.</translation>
+    </message>
+    <message>
+        <source>%1: the file joined from the pieces does not match its checksum in %2.</source>
+        <translation>%1: Die aus den Teilen zusammengefügte Datei passt nicht zu ihrer Prüfsumme in %2.</translation>
+    </message>
+    <message>
+        <source>Nothing was written or deleted. Removing %1 lets the set join without this check.</source>
+        <translation>Es wurde nichts geschrieben oder gelöscht. Wenn Sie %1 entfernen, werden die Teile ohne diese Prüfung zusammengefügt.</translation>
+    </message>
+    <message>
+        <source>Nothing was written or deleted.</source>
+        <translation>Es wurde nichts geschrieben oder gelöscht.</translation>
+    </message>
+    <message>
+        <source>Hashing thread: %1</source>
+        <translation>Prüfsummenberechnung: %1</translation>
+    </message>
+</context>
+<context>
     <name>Join</name>
     <message>
         <source>%1
  is successfully joined!</source>
         <translation>%1
 wurde erfolgreich zusammengefügt!</translation>
+    </message>
+    <message>
+        <source>Nothing was joined; the pieces are untouched.</source>
+        <translation>Es wurde nichts zusammengefügt; die Teile sind unverändert.</translation>
+    </message>
+    <message>
+        <source>The piece set is incomplete or damaged; nothing was joined.</source>
+        <translation>Die Teile sind unvollständig oder beschädigt; es wurde nichts zusammengefügt.</translation>
+    </message>
+    <message>
+        <source>%1: not the first piece of a split file; its name has to end in 000.</source>
+        <translation>%1: Das ist nicht das erste Teil einer geteilten Datei; sein Name muss auf 000 enden.</translation>
+    </message>
+    <message>
+        <source>%1: not the first piece of a split file; it does not end in a piece count and name.</source>
+        <translation>%1: Das ist nicht das erste Teil einer geteilten Datei; es endet nicht mit Teileanzahl und Namen.</translation>
+    </message>
+    <message>
+        <source>%1: the piece holds %2 data bytes, a size no split writes.</source>
+        <translation>%1: Das Teil enthält %2 Datenbytes, eine Größe, die beim Teilen nie entsteht.</translation>
+    </message>
+    <message>
+        <source>%1: the name ending &quot;%2&quot; stored in the piece cannot end a file name.</source>
+        <translation>%1: Die im Teil gespeicherte Namensendung „%2“ kann keinen Dateinamen beenden.</translation>
+    </message>
+    <message>
+        <source>%1: Not a regular file</source>
+        <translation>%1: Keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>%1: the piece has %2 bytes, %3 expected.</source>
+        <translation>%1: Das Teil hat %2 Bytes, erwartet wurden %3.</translation>
+    </message>
+    <message>
+        <source>%1: the last piece has %2 bytes, at least %3 expected.</source>
+        <translation>%1: Das letzte Teil hat %2 Bytes, erwartet wurden mindestens %3.</translation>
+    </message>
+    <message>
+        <source>%1: the joined file has %2 bytes, %3 expected</source>
+        <translation>%1: Die zusammengefügte Datei hat %2 Bytes, erwartet wurden %3</translation>
+    </message>
+    <message>
+        <source>%1 was joined, but it may not be safe on the disk yet; no piece was deleted.</source>
+        <translation>%1 wurde zusammengefügt, ist aber vielleicht noch nicht sicher auf dem Datenträger; es wurde kein Teil gelöscht.</translation>
+    </message>
+    <message>
+        <source>You have to select an *.000 file.</source>
+        <translation>Sie müssen eine *.000-Datei auswählen.</translation>
+    </message>
+    <message>
+        <source>%1 was joined, but it was not copied into %2; the joined file is where the pieces were.</source>
+        <translation>%1 wurde zusammengefügt, aber nicht nach %2 kopiert; die zusammengefügte Datei liegt bei den Teilen.</translation>
+    </message>
+    <message>
+        <source>The set cannot be joined as it is.</source>
+        <translation>Die Teile lassen sich so nicht zusammenfügen.</translation>
     </message>
 </context>
 <context>
@@ -109,6 +240,10 @@ kann nicht bestimmt werden:
         <source>%1, %2</source>
         <translation>%1, %2</translation>
     </message>
+    <message>
+        <source>Checking %1</source>
+        <translation>%1 wird geprüft</translation>
+    </message>
 </context>
 <context>
     <name>Setup</name>
@@ -173,6 +308,101 @@ dieses mit „Durchsuchen“.</translation>
     <message>
         <source>%1: the installer&apos;s directory cannot be read</source>
         <translation>%1: Das Verzeichnis des Installationsprogramms kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Choose another directory; nothing was installed.</source>
+        <translation>Wählen Sie ein anderes Verzeichnis; es wurde nichts installiert.</translation>
+    </message>
+</context>
+<context>
+    <name>Split</name>
+    <message>
+        <source>Choose more pieces or another directory; nothing was written.</source>
+        <translation>Wählen Sie mehr Teile oder ein anderes Verzeichnis; es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>%1: the piece has %2 bytes, and only %3 bytes are free on %4.</source>
+        <translation>%1: Das Teil hat %2 Bytes, auf %4 sind aber nur %3 Bytes frei.</translation>
+    </message>
+    <message>
+        <source>No removable disk is mounted.
+Retry after inserting the disk, or Cancel to skip the piece %1.</source>
+        <translation>Es ist kein Wechseldatenträger eingehängt.
+Legen Sie die Diskette ein und wählen Sie „Wiederholen“, oder „Abbrechen“, um das Teil %1 auszulassen.</translation>
+    </message>
+    <message>
+        <source>Several removable disks are mounted: %1.
+Retry after removing all but one, or Cancel to skip the piece %2.</source>
+        <translation>Es sind mehrere Wechseldatenträger eingehängt: %1.
+Entfernen Sie alle bis auf einen und wählen Sie „Wiederholen“, oder „Abbrechen“, um das Teil %2 auszulassen.</translation>
+    </message>
+    <message>
+        <source>Nothing was written.</source>
+        <translation>Es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>The split was stopped; the pieces it had written were removed.</source>
+        <translation>Das Teilen wurde abgebrochen; die bereits geschriebenen Teile wurden entfernt.</translation>
+    </message>
+    <message>
+        <source>No file to split was chosen.</source>
+        <translation>Es wurde keine zu teilende Datei gewählt.</translation>
+    </message>
+    <message>
+        <source>The piece count %1 does not lie from 2 to 99.</source>
+        <translation>Die Anzahl der Teile, %1, liegt nicht zwischen 2 und 99.</translation>
+    </message>
+    <message>
+        <source>The splitted file can´t be less then 30 Kb.</source>
+        <translation>Die Teile dürfen nicht kleiner als 30 KByte sein.</translation>
+    </message>
+    <message>
+        <source>%1: the name must have at least three characters to be split.</source>
+        <translation>%1: Der Name muss mindestens drei Zeichen haben, damit die Datei geteilt werden kann.</translation>
+    </message>
+    <message>
+        <source>%1: the last three characters of the name, &quot;%2&quot;, cannot be stored in a piece set (only characters of Windows-1252 can).</source>
+        <translation>%1: Die letzten drei Zeichen des Namens, „%2“, lassen sich nicht in den Teilen speichern (nur Zeichen aus Windows-1252).</translation>
+    </message>
+    <message>
+        <source>No directory to split into was chosen.</source>
+        <translation>Es wurde kein Verzeichnis für die Teile gewählt.</translation>
+    </message>
+    <message>
+        <source>%1: this piece would replace the file being split.</source>
+        <translation>%1: Dieses Teil würde die zu teilende Datei ersetzen.</translation>
+    </message>
+    <message>
+        <source>Choose another directory to split into; nothing was written.</source>
+        <translation>Wählen Sie ein anderes Verzeichnis für die Teile; es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>The files will be larger than 1,4 Mb,
+and will not fit on floppy disks.</source>
+        <translation>Die Teile werden größer als 1,4 MByte
+und passen nicht auf Disketten.</translation>
+    </message>
+    <message>
+        <source>Nothing was changed; try again when the other run has finished.</source>
+        <translation>Es wurde nichts geändert; versuchen Sie es erneut, wenn der andere Vorgang beendet ist.</translation>
+    </message>
+    <message>
+        <source>Insert disk #%1</source>
+        <translation>Legen Sie Diskette %1 ein</translation>
+    </message>
+    <message>
+        <source>The checksum file %1 was not copied to the disk. Retry after changing the disk, or Cancel to go on without it.</source>
+        <translation>Die Prüfsummendatei %1 wurde nicht auf die Diskette kopiert. Wechseln Sie die Diskette und wählen Sie „Wiederholen“, oder „Abbrechen“, um ohne sie fortzufahren.</translation>
+    </message>
+    <message>
+        <source>The piece %1 was not copied to the disk. Retry after changing the disk, or Cancel to skip this piece.</source>
+        <translation>Das Teil %1 wurde nicht auf die Diskette kopiert. Wechseln Sie die Diskette und wählen Sie „Wiederholen“, oder „Abbrechen“, um dieses Teil auszulassen.</translation>
+    </message>
+    <message>
+        <source>%1
+ is successfully splitted!</source>
+        <translation>%1
+wurde erfolgreich geteilt!</translation>
     </message>
 </context>
 <context>

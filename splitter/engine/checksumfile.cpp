@@ -1,5 +1,7 @@
 #include "splitter/engine/checksumfile.h"
 
+#include "platform/translate.h"
+
 #include <optional>
 
 namespace dorvik::engine {
@@ -45,30 +47,30 @@ std::optional<std::string> unescape(std::string_view text) {
 // One line without its line end; "" when it is sound, else why not.
 std::string parseLine(std::string_view line, ChecksumLine &out) {
     if (line.empty())
-        return "blank line";
+        return DORVIK_TEXT("Checksums", "blank line");
     if (line.find('\0') != std::string_view::npos)
-        return "NUL byte in the line";
+        return DORVIK_TEXT("Checksums", "NUL byte in the line");
     const bool escaped = line[0] == '\\';
     std::string_view rest = line.substr(escaped ? 1 : 0);
     std::size_t digits = 0;
     while (digits < rest.size() && isHexDigit(rest[digits]))
         ++digits;
     if (digits != 64)
-        return "the checksum is not 64 hexadecimal digits";
+        return DORVIK_TEXT("Checksums", "the checksum is not 64 hexadecimal digits");
     out.digest = *fromHex(rest.substr(0, 64));
     rest.remove_prefix(64);
     if (rest.size() < 2 || rest[0] != ' ' || (rest[1] != ' ' && rest[1] != '*'))
-        return "no \"  \" or \" *\" after the checksum";
+        return DORVIK_TEXT("Checksums", "no \"  \" or \" *\" after the checksum");
     rest.remove_prefix(2);
     if (rest.empty())
-        return "no file name";
+        return DORVIK_TEXT("Checksums", "no file name");
     if (!escaped) {
         out.name = std::string(rest);
         return {};
     }
     std::optional<std::string> name = unescape(rest);
     if (!name)
-        return "unknown escape in the file name";
+        return DORVIK_TEXT("Checksums", "unknown escape in the file name");
     out.name = std::move(*name);
     return {};
 }
@@ -109,7 +111,7 @@ std::string formatChecksums(const std::vector<ChecksumLine> &lines) {
 ParsedChecksums parseChecksums(std::string_view text) {
     ParsedChecksums parsed;
     if (text.empty()) {
-        parsed.error = "no checksum lines";
+        parsed.error = DORVIK_TEXT("Checksums", "no checksum lines");
         return parsed;
     }
     int number = 0;
@@ -123,7 +125,8 @@ ParsedChecksums parseChecksums(std::string_view text) {
         ChecksumLine entry;
         if (std::string why = parseLine(line, entry); !why.empty()) {
             parsed.lines.clear();
-            parsed.error = "line " + std::to_string(number) + ": " + why;
+            parsed.error = platform::fill(DORVIK_TEXT("Checksums", "line %1: %2"),
+                                          {std::to_string(number), why});
             return parsed;
         }
         parsed.lines.push_back(std::move(entry));

@@ -1,5 +1,6 @@
 #include "splitter/engine/checksums.h"
 
+#include "platform/translate.h"
 #include "splitter/engine/checksumfile.h"
 #include "splitter/engine/operations.h"
 
@@ -10,6 +11,7 @@ namespace dorvik::engine {
 
 namespace {
 
+using platform::fill;
 using platform::Status;
 
 // A checksum file of 99 pieces with long names is some 40 KB; anything much
@@ -44,6 +46,12 @@ Status digestOf(const std::string &path, Sha256::Digest &digest) {
         return s;
     digest = digests.empty() ? Sha256().finish() : digests.front();
     return {};
+}
+
+// %1 the piece, %2 the checksum file's name.
+std::string damagedPiece() {
+    return DORVIK_TEXT("Checksums",
+                       "%1: this piece is damaged; it does not match its checksum in %2.");
 }
 
 } // namespace
@@ -81,9 +89,10 @@ SetChecksums readSetChecksums(const PieceSet &set) {
     const std::string first = set.pieces.front();
     result.path = first + ".sha256";
     const std::string name = checksumFileName(platform::fileNameOf(first));
-    auto refuse = [&](const std::string &reason) {
+    // `text`: %1 the checksum file, %2 `detail`.
+    auto refuse = [&](const std::string &text, std::string_view detail = {}) {
         result.state = SetChecksums::State::Refused;
-        result.reason = result.path + ": " + reason;
+        result.reason = fill(text, {result.path, detail});
         return result;
     };
     if (!platform::exists(result.path))
@@ -100,7 +109,8 @@ SetChecksums readSetChecksums(const PieceSet &set) {
         return result;
     }
     if (*length > kLargestChecksumFile)
-        return refuse("this is not the checksum file of the set; it is far too large.");
+        return refuse(DORVIK_TEXT(
+            "Checksums", "%1: this is not the checksum file of the set; it is far too large."));
     std::string text(static_cast<std::size_t>(*length), '\0');
     if (s = in.readAt(0, text.data(), text.size()); !s) {
         result.state = SetChecksums::State::Refused;
@@ -109,12 +119,13 @@ SetChecksums readSetChecksums(const PieceSet &set) {
     }
     const ParsedChecksums parsed = parseChecksums(text);
     if (!parsed.ok())
-        return refuse("this is not a checksum file (" + parsed.error + ").");
+        return refuse(DORVIK_TEXT("Checksums", "%1: this is not a checksum file (%2)."),
+                      parsed.error);
 
     std::map<std::string, Sha256::Digest> listed;
     for (const ChecksumLine &line : parsed.lines)
         if (!listed.emplace(line.name, line.digest).second)
-            return refuse("the file lists " + line.name + " twice.");
+            return refuse(DORVIK_TEXT("Checksums", "%1: the file lists %2 twice."), line.name);
 
     const std::vector<std::string> pieceNames = namesOf(set);
     const std::string rebuiltName = platform::fileNameOf(set.rebuiltPath);
@@ -134,8 +145,7 @@ SetChecksums readSetChecksums(const PieceSet &set) {
             actual != firstListed->second) {
             result.state = SetChecksums::State::Refused;
             result.pieceDamaged = true;
-            result.reason =
-                first + ": this piece is damaged; it does not match its checksum in " + name + ".";
+            result.reason = fill(damagedPiece(), {first, name});
             return result;
         }
         std::string stranger;
@@ -145,10 +155,14 @@ SetChecksums readSetChecksums(const PieceSet &set) {
                 break;
             }
         if (!stranger.empty())
-            return refuse("the file lists " + stranger + ", which is not of this piece set.");
+            return refuse(
+                DORVIK_TEXT("Checksums", "%1: the file lists %2, which is not of this piece set."),
+                stranger);
         for (const std::string &n : expected)
             if (!listed.count(n))
-                return refuse("the file does not list " + n + " of this piece set.");
+                return refuse(
+                    DORVIK_TEXT("Checksums", "%1: the file does not list %2 of this piece set."),
+                    n);
     }
 
     result.state = SetChecksums::State::Usable;
@@ -166,19 +180,20 @@ std::optional<std::string> firstMismatch(const PieceSet &set, const SetChecksums
     for (std::size_t k = 0; k < set.pieces.size(); ++k)
         if (k >= found.pieces.size() || k >= expected.digests.pieces.size() ||
             found.pieces[k] != expected.digests.pieces[k])
-            return set.pieces[k] + ": this piece is damaged; it does not match its checksum in " +
-                   name + ".";
+            return fill(damagedPiece(), {set.pieces[k], name});
     if (expected.digests.rebuilt && found.rebuilt != expected.digests.rebuilt)
-        return set.rebuiltPath +
-               ": the file joined from the pieces does not match its checksum in " + name + ".";
+        return fill(DORVIK_TEXT("Checksums", "%1: the file joined from the pieces does not match "
+                                             "its checksum in %2."),
+                    {set.rebuiltPath, name});
     return std::nullopt;
 }
 
 std::string nothingWrittenOrDeleted(const SetChecksums &checksums) {
     if (checksums.state == SetChecksums::State::Refused && !checksums.pieceDamaged)
-        return "Nothing was written or deleted. Removing " + platform::fileNameOf(checksums.path) +
-               " lets the set join without this check.";
-    return "Nothing was written or deleted.";
+        return fill(DORVIK_TEXT("Checksums", "Nothing was written or deleted. Removing %1 lets "
+                                             "the set join without this check."),
+                    {platform::fileNameOf(checksums.path)});
+    return DORVIK_TEXT("Checksums", "Nothing was written or deleted.");
 }
 
 } // namespace dorvik::engine

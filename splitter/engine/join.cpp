@@ -14,11 +14,17 @@ namespace dorvik::engine {
 
 namespace {
 
+using platform::fill;
 using platform::Status;
 using stages::Stop;
 
-const char kNothingJoined[] = "Nothing was joined; the pieces are untouched.";
-const char kIncomplete[] = "The piece set is incomplete or damaged; nothing was joined.";
+// What became of the files, under a failure's reason.
+std::string nothingJoined() {
+    return DORVIK_TEXT("Join", "Nothing was joined; the pieces are untouched.");
+}
+std::string incomplete() {
+    return DORVIK_TEXT("Join", "The piece set is incomplete or damaged; nothing was joined.");
+}
 
 // The bytes of piece k that are data of the rebuilt file: P, the last
 // piece's all.
@@ -81,8 +87,10 @@ SetCheck checkSet(const std::string &first) {
 
     TrailerInfo trailer;
     if (!first.ends_with("000"))
-        return refuse(first + ": not the first piece of a split file; its name has to end in 000.",
-                      kNothingJoined);
+        return refuse(fill(DORVIK_TEXT("Join", "%1: not the first piece of a split file; its "
+                                               "name has to end in 000."),
+                           {first}),
+                      nothingJoined());
 
     // The trailer. The open never waits; a first piece that is no regular
     // file is refused rather than failed.
@@ -90,24 +98,25 @@ SetCheck checkSet(const std::string &first) {
         platform::File in;
         if (Status s = in.open(first); !s) {
             if (platform::exists(first) && !platform::isRegularFile(first))
-                return refuse(s.message(), kNothingJoined);
-            return failed(s.message(), kNothingJoined);
+                return refuse(s.message(), nothingJoined());
+            return failed(s.message(), nothingJoined());
         }
         Status s;
         const std::optional<std::int64_t> L0 = in.length(&s);
         if (!L0)
-            return failed(s.message(), kNothingJoined);
+            return failed(s.message(), nothingJoined());
         std::string last(static_cast<std::size_t>(std::min<std::int64_t>(6, *L0)), '\0');
         if (s = in.readAt(*L0 - static_cast<std::int64_t>(last.size()), last.data(), last.size());
             !s)
-            return failed(s.message(), kNothingJoined);
+            return failed(s.message(), nothingJoined());
         if (s = in.close(); !s)
-            return failed(s.message(), kNothingJoined);
+            return failed(s.message(), nothingJoined());
         const std::optional<TrailerInfo> t = readTrailer(*L0, last);
         if (!t)
-            return refuse(first + ": not the first piece of a split file; it does not end in a "
-                                  "piece count and name.",
-                          kNothingJoined);
+            return refuse(fill(DORVIK_TEXT("Join", "%1: not the first piece of a split file; it "
+                                                   "does not end in a piece count and name."),
+                               {first}),
+                          nothingJoined());
         trailer = *t;
     }
     const TrailerInfo &t = trailer;
@@ -116,9 +125,10 @@ SetCheck checkSet(const std::string &first) {
 
     const std::optional<Layout> blocks = blocksForPieceSize(t.P);
     if (!blocks || blocks->B * blocks->b != t.P)
-        return refuse(first + ": the piece holds " + std::to_string(t.P) +
-                          " data bytes, a size no split writes.",
-                      kIncomplete);
+        return refuse(
+            fill(DORVIK_TEXT("Join", "%1: the piece holds %2 data bytes, a size no split writes."),
+                 {first, std::to_string(t.P)}),
+            incomplete());
     PieceSet set;
     set.countText = t.countText;
     set.count = t.N;
@@ -126,9 +136,10 @@ SetCheck checkSet(const std::string &first) {
     set.pieceSize = t.P;
     set.blockSize = blocks->b;
     if (!platform::canEndFileName(set.suffix))
-        return refuse(first + ": the name ending \"" + *check.suffix +
-                          "\" stored in the piece cannot end a file name.",
-                      kNothingJoined);
+        return refuse(fill(DORVIK_TEXT("Join", "%1: the name ending \"%2\" stored in the piece "
+                                               "cannot end a file name."),
+                           {first, *check.suffix}),
+                      nothingJoined());
 
     // Every piece, before anything is written.
     const std::string prefix = first.substr(0, first.size() - 3);
@@ -137,20 +148,23 @@ SetCheck checkSet(const std::string &first) {
         Status s;
         const std::optional<std::int64_t> length = platform::fileLength(path, &s);
         if (!length)
-            return refuse(s.message(), kIncomplete);
+            return refuse(s.message(), incomplete());
         if (!platform::isRegularFile(path))
-            return refuse(path + ": Not a regular file", kIncomplete);
+            return refuse(fill(DORVIK_TEXT("Join", "%1: Not a regular file"), {path}),
+                          incomplete());
         const std::int64_t expected =
             (k == 0) ? t.P + static_cast<std::int64_t>(t.countText.size()) + 4 : t.P;
         if (k < t.N - 1 && *length != expected)
-            return refuse(path + ": the piece has " + std::to_string(*length) + " bytes, " +
-                              std::to_string(expected) + " expected.",
-                          kIncomplete);
+            return refuse(fill(DORVIK_TEXT("Join", "%1: the piece has %2 bytes, %3 expected."),
+                               {path, std::to_string(*length), std::to_string(expected)}),
+                          incomplete());
         if (k == t.N - 1) {
             if (*length < t.P)
-                return refuse(path + ": the last piece has " + std::to_string(*length) +
-                                  " bytes, at least " + std::to_string(t.P) + " expected.",
-                              kIncomplete);
+                return refuse(
+                    fill(DORVIK_TEXT("Join",
+                                     "%1: the last piece has %2 bytes, at least %3 expected."),
+                         {path, std::to_string(*length), std::to_string(t.P)}),
+                    incomplete());
             set.lastLength = *length;
         }
         set.pieces.push_back(path);
@@ -189,8 +203,9 @@ std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
     if (s) {
         const std::optional<std::int64_t> written = out.file().length(&s);
         if (written && *written != set.rebuiltLength)
-            s = Status::failure(rebuilt + ": the joined file has " + std::to_string(*written) +
-                                " bytes, " + std::to_string(set.rebuiltLength) + " expected");
+            s = Status::failure(
+                fill(DORVIK_TEXT("Join", "%1: the joined file has %2 bytes, %3 expected"),
+                     {rebuilt, std::to_string(*written), std::to_string(set.rebuiltLength)}));
     }
     if (hasher) {
         if (!s) {
@@ -215,12 +230,13 @@ std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
     // Put in place, but its directory could not be flushed.
     if (out.placed())
         return Stop{Outcome::Failed, s.message(),
-                    rebuilt + " was joined, but it may not be safe on the disk yet; no piece was "
-                              "deleted."};
+                    fill(DORVIK_TEXT("Join", "%1 was joined, but it may not be safe on the disk "
+                                             "yet; no piece was deleted."),
+                         {rebuilt})};
     // The temporary goes with `out`.
     if (s.isStopped())
         return Stop{Outcome::Cancelled, {}, {}};
-    return Stop{Outcome::Failed, s.message(), kNothingJoined};
+    return Stop{Outcome::Failed, s.message(), nothingJoined()};
 }
 
 void deletePieces(const PieceSet &set, const SetChecksums &checksums,
@@ -266,7 +282,8 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     JoinResult result;
     const std::string &first = request.firstPiecePath;
     if (first.empty() || first.back() != '0') {
-        prompter.ask(detail::infoMessage("You have to select an *.000 file.", "Dorvik"));
+        prompter.ask(detail::infoMessage(DORVIK_TEXT("Join", "You have to select an *.000 file."),
+                                         "Dorvik"));
         result.outcome = Outcome::Refused;
         return result;
     }
@@ -293,7 +310,7 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     const std::string pieceDirectory = platform::directoryOf(first);
     platform::Directory dir;
     if (Status s = dir.open(pieceDirectory); !s)
-        return fail(Stop{Outcome::Failed, s.message(), kNothingJoined});
+        return fail(Stop{Outcome::Failed, s.message(), nothingJoined()});
 
     SetChecksums checksums;
     if (auto stop = stages::validateChecksums(set, checksums))
@@ -346,8 +363,10 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
                 return result;
             }
             return fail(Stop{Outcome::Failed, s.message(),
-                             rebuilt + " was joined, but it was not copied into " + target +
-                                 "; the joined file is where the pieces were."});
+                             fill(DORVIK_TEXT("Join", "%1 was joined, but it was not copied into "
+                                                      "%2; the joined file is where the pieces "
+                                                      "were."),
+                                  {rebuilt, target})});
         }
     }
 
@@ -355,9 +374,8 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     result.outcome = Outcome::Done;
     if (request.finished)
         request.finished(result);
-    const std::string done = platform::translated(
-        "Join", DORVIK_TR("Join", "%1\n is successfully joined!")); // %1: the rebuilt file
-    prompter.ask(detail::infoMessage(platform::fill(done, {rebuilt}), "Dorvik "));
+    prompter.ask(detail::infoMessage(
+        fill(DORVIK_TEXT("Join", "%1\n is successfully joined!"), {rebuilt}), "Dorvik "));
     return result;
 }
 
@@ -394,7 +412,8 @@ SetVerification verifySet(const std::string &first, Monitor *monitor) {
         rebuilt.abandon();
         if (s.isStopped())
             return end(Outcome::Cancelled, {}, {});
-        return end(Outcome::Failed, s.message(), "The set cannot be joined as it is.");
+        return end(Outcome::Failed, s.message(),
+                   DORVIK_TEXT("Join", "The set cannot be joined as it is."));
     };
     for (int k = 0; k < set.count; ++k) {
         platform::File &in = pieces[static_cast<std::size_t>(k)];

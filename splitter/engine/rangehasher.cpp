@@ -1,5 +1,7 @@
 #include "splitter/engine/rangehasher.h"
 
+#include "platform/translate.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
@@ -13,7 +15,8 @@ RangeHasher::RangeHasher(std::size_t chunkBytes)
     try {
         thread_ = std::thread(&RangeHasher::run, this);
     } catch (const std::system_error &e) {
-        status_ = Status::failure(std::string("Hashing thread: ") + e.what());
+        status_ = Status::failure(
+            platform::fill(DORVIK_TEXT("Checksums", "Hashing thread: %1"), {e.what()}));
     }
 }
 

@@ -2,6 +2,7 @@
 // disk the split's disk loop copies onto.
 #include "platform/fs.h"
 #include "platform/mounts.h"
+#include "platform/translate.h"
 #include "splitter/engine/report.h"
 #include "splitter/engine/stages.h"
 
@@ -41,8 +42,10 @@ std::optional<Stop> checkSplitRoom(const SplitPlan &plan, platform::Prompter &pr
         writes.push_back({platform::joinRootAware(plan.shortTarget, plan.names[k]), length});
     }
     writes.push_back({plan.shortTarget, kSetAllowance});
-    return checkRoom(writes, "Splitting",
-                     "Choose more pieces or another directory; nothing was written.", prompter);
+    return checkRoom(
+        writes, "Splitting",
+        DORVIK_TEXT("Split", "Choose more pieces or another directory; nothing was written."),
+        prompter);
 }
 
 std::optional<Stop> checkJoinRoom(const PieceSet &set, const std::string &copyTarget,
@@ -59,7 +62,9 @@ std::optional<Stop> checkJoinRoom(const PieceSet &set, const std::string &copyTa
         if (deletePieces && here && there && here->device == there->device)
             writes.push_back({set.rebuiltPath, -L});
     }
-    return checkRoom(writes, "Joining", "Nothing was joined; the pieces are untouched.", prompter);
+    return checkRoom(writes, "Joining",
+                     DORVIK_TEXT("Join", "Nothing was joined; the pieces are untouched."),
+                     prompter);
 }
 
 platform::Status roomOnDisk(const std::string &dest, std::int64_t length) {
@@ -67,10 +72,10 @@ platform::Status roomOnDisk(const std::string &dest, std::int64_t length) {
     if (room.tooLarge)
         return platform::Status::failure(platform::tooLargeReason(*room.tooLarge));
     if (!room.shortfalls.empty())
-        return platform::Status::failure(
-            dest + ": the piece has " + std::to_string(length) + " bytes, and only " +
-            std::to_string(room.shortfalls.front().available) + " bytes are free on " +
-            room.shortfalls.front().mountPoint + ".");
+        return platform::Status::failure(platform::fill(
+            DORVIK_TEXT("Split", "%1: the piece has %2 bytes, and only %3 bytes are free on %4."),
+            {dest, std::to_string(length), std::to_string(room.shortfalls.front().available),
+             room.shortfalls.front().mountPoint}));
     return {};
 }
 
@@ -82,14 +87,21 @@ std::optional<std::string> findDisk(const SplitRequest &request, const std::stri
         const platform::DiskSearch search = platform::findRemovableDisk();
         if (!search.disk.empty())
             return search.disk;
-        std::string text = "No removable disk is mounted.\nRetry after inserting the disk";
-        if (!search.candidates.empty()) {
-            text = "Several removable disks are mounted: ";
+        std::string text;
+        if (search.candidates.empty()) {
+            text = platform::fill(DORVIK_TEXT("Split", "No removable disk is mounted.\nRetry after "
+                                                       "inserting the disk, or Cancel to skip the "
+                                                       "piece %1."),
+                                  {name});
+        } else {
+            std::string disks;
             for (std::size_t i = 0; i < search.candidates.size(); ++i)
-                text += (i ? ", " : "") + search.candidates[i];
-            text += ".\nRetry after removing all but one";
+                disks += (i ? ", " : "") + search.candidates[i];
+            text = platform::fill(DORVIK_TEXT("Split", "Several removable disks are mounted: "
+                                                       "%1.\nRetry after removing all but one, or "
+                                                       "Cancel to skip the piece %2."),
+                                  {disks, name});
         }
-        text += ", or Cancel to skip the piece " + name + ".";
         if (prompter.ask(detail::infoMessage(text, "Dorvik", platform::Buttons::RetryCancel)) !=
             platform::Answer::Retry)
             return std::nullopt;

@@ -1,6 +1,7 @@
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "platform/translate.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
@@ -15,11 +16,17 @@ namespace dorvik::engine {
 
 namespace {
 
+using platform::fill;
 using platform::Status;
 using stages::Stop;
 
-const char kNothingWritten[] = "Nothing was written.";
-const char kPiecesRemoved[] = "The split was stopped; the pieces it had written were removed.";
+// What became of the files, under a failure's reason.
+std::string nothingWritten() {
+    return DORVIK_TEXT("Split", "Nothing was written.");
+}
+std::string piecesRemoved() {
+    return DORVIK_TEXT("Split", "The split was stopped; the pieces it had written were removed.");
+}
 
 Stop failed(Outcome outcome, const std::string &reason, const std::string &what) {
     return Stop{outcome, reason, what};
@@ -62,26 +69,28 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
                                SplitResult &result, SplitPlan &plan) {
     const std::string &source = request.sourcePath;
     if (source.empty())
-        return failed(Outcome::Refused, "No file to split was chosen.", kNothingWritten);
+        return failed(Outcome::Refused, DORVIK_TEXT("Split", "No file to split was chosen."),
+                      nothingWritten());
     result.suffix = platform::lastCharacters(source, 3);
     plan.source = source;
 
     if (Status s = plan.in.open(source); !s)
-        return failed(Outcome::Failed, s.message(), kNothingWritten);
+        return failed(Outcome::Failed, s.message(), nothingWritten());
     Status lengthStatus;
     const std::optional<std::int64_t> L = plan.in.length(&lengthStatus);
     if (!L)
-        return failed(Outcome::Failed, lengthStatus.message(), kNothingWritten);
+        return failed(Outcome::Failed, lengthStatus.message(), nothingWritten());
 
     const int N = request.pieces;
     if (N < kMinPieces || N > kMaxPieces)
         return failed(Outcome::Refused,
-                      "The piece count " + std::to_string(N) + " does not lie from 2 to 99.",
-                      kNothingWritten);
+                      fill(DORVIK_TEXT("Split", "The piece count %1 does not lie from 2 to 99."),
+                           {std::to_string(N)}),
+                      nothingWritten());
     const std::optional<Layout> l = layout(*L, N);
     if (!l) {
-        prompter.ask(
-            detail::infoMessage("The splitted file can\u00b4t be less then 30 Kb.", "dorvik"));
+        prompter.ask(detail::infoMessage(
+            DORVIK_TEXT("Split", "The splitted file can\u00b4t be less then 30 Kb."), "dorvik"));
         return Stop{Outcome::Refused, {}, {}};
     }
     plan.layout = *l;
@@ -89,14 +98,18 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
     const std::string sourceName = platform::fileNameOf(source);
     if (platform::characterCount(sourceName) < 3)
         return failed(Outcome::Refused,
-                      source + ": the name must have at least three characters to be split.",
-                      kNothingWritten);
+                      fill(DORVIK_TEXT("Split", "%1: the name must have at least three "
+                                                "characters to be split."),
+                           {source}),
+                      nothingWritten());
     const std::optional<std::string> suffixBytes = platform::toEightBit(*result.suffix);
     if (!suffixBytes)
         return failed(Outcome::Refused,
-                      source + ": the last three characters of the name, \"" + *result.suffix +
-                          "\", cannot be stored in a piece set (only Latin-1 characters can).",
-                      kNothingWritten);
+                      fill(DORVIK_TEXT("Split", "%1: the last three characters of the name, "
+                                                "\"%2\", cannot be stored in a piece set (only "
+                                                "characters of Windows-1252 can)."),
+                           {source, *result.suffix}),
+                      nothingWritten());
     plan.baseName = platform::withoutLastCharacters(sourceName, 3);
     plan.trailerBytes = trailer(N, *suffixBytes);
     plan.rebuiltName = plan.baseName + platform::fromEightBit(*suffixBytes);
@@ -104,7 +117,9 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
 
     plan.target = request.targetDirectory;
     if (plan.target.empty())
-        return failed(Outcome::Refused, "No directory to split into was chosen.", kNothingWritten);
+        return failed(Outcome::Refused,
+                      DORVIK_TEXT("Split", "No directory to split into was chosen."),
+                      nothingWritten());
     plan.shortTarget = platform::shortenRootForTarget(plan.target);
     for (int k = 0; k < N; ++k)
         plan.names.push_back(pieceName(plan.baseName, k));
@@ -119,19 +134,23 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
         const std::optional<platform::FileId> id = platform::fileId(piece);
         if ((sourceDirIsTarget && plan.names[k] == sourceName) ||
             (sourceId && id && *id == *sourceId))
-            return failed(Outcome::Refused,
-                          piece + ": this piece would replace the file being split.",
-                          "Choose another directory to split into; nothing was written.");
+            return failed(
+                Outcome::Refused,
+                fill(DORVIK_TEXT("Split", "%1: this piece would replace the file being split."),
+                     {piece}),
+                DORVIK_TEXT("Split",
+                            "Choose another directory to split into; nothing was written."));
         // A directory in the way would stop the renames half-way.
         if (platform::isDirectory(piece))
             return failed(Outcome::Refused, Status::fromErrno(piece, EISDIR).message(),
-                          kNothingWritten);
+                          nothingWritten());
     }
 
     if (*L > kFloppyBytes * N) { // the average piece, L / N, exceeds a disk
         const platform::Message warning = detail::infoMessage(
-            "The files will be larger than 1,4 Mb,\nand will not fit on floppy disks.", "Dorvik",
-            platform::Buttons::OkCancel);
+            DORVIK_TEXT("Split",
+                        "The files will be larger than 1,4 Mb,\nand will not fit on floppy disks."),
+            "Dorvik", platform::Buttons::OkCancel);
         if (prompter.ask(warning) != platform::Answer::Ok)
             return Stop{Outcome::Cancelled, {}, {}};
     }
@@ -140,11 +159,11 @@ std::optional<Stop> checkSplit(const SplitRequest &request, platform::Prompter &
 
 std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, SplitResult &result) {
     if (Status s = platform::makeDirectory(plan.target); !s)
-        return failed(Outcome::Failed, s.message(), kNothingWritten);
+        return failed(Outcome::Failed, s.message(), nothingWritten());
     result.targetDirectory = plan.shortTarget;
     // The directory as given: "c:" alone would be the drive's current one.
     if (Status s = target.open(plan.target); !s)
-        return failed(Outcome::Failed, s.message(), kNothingWritten);
+        return failed(Outcome::Failed, s.message(), nothingWritten());
     return std::nullopt;
 }
 
@@ -164,7 +183,7 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
         pieces.clear();
         if (s.isStopped())
             return Stop{Outcome::Cancelled, {}, {}};
-        return failed(Outcome::Failed, s.message(), kPiecesRemoved);
+        return failed(Outcome::Failed, s.message(), piecesRemoved());
     };
     // The hashing threads read the pieces through their Files: the vector
     // must never move them.
@@ -225,7 +244,8 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
                                 [monitor] { return monitor && monitor->stopRequested(); });
         !s)
         return stop(s, lock.heldElsewhere() ? Outcome::Refused : Outcome::Failed,
-                    "Nothing was changed; try again when the other run has finished.");
+                    DORVIK_TEXT("Split",
+                                "Nothing was changed; try again when the other run has finished."));
     // A set written without a checksum file must not keep an older set's
     // (nor what a killed run left of one).
     std::vector<std::string> obsolete;
@@ -235,7 +255,7 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
             obsolete.push_back(plan.checksumName);
     }
     if (Status s = platform::putInPlaceTogether(pieces, platform::Flush::None, obsolete); !s)
-        return stop(s, Outcome::Failed, kPiecesRemoved);
+        return stop(s, Outcome::Failed, piecesRemoved());
     return std::nullopt;
 }
 
@@ -243,7 +263,8 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
                  const platform::Directory &target, platform::Prompter &prompter) {
     const int N = plan.layout.N;
     for (int i = 1; i <= N; ++i) {
-        prompter.ask(detail::infoMessage("Insert disk #" + std::to_string(i), "Dorvik"));
+        prompter.ask(detail::infoMessage(
+            fill(DORVIK_TEXT("Split", "Insert disk #%1"), {std::to_string(i)}), "Dorvik"));
         const std::string &piece = plan.names[i - 1];
         // The checksum file travels with the first piece.
         std::vector<std::string> names = {piece};
@@ -280,13 +301,15 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
             if (s.isStopped())
                 return false;
             progress.reset(); // a retry starts the disk afresh
-            const bool sums = names[next] == plan.checksumName;
+            const std::string what =
+                names[next] == plan.checksumName
+                    ? DORVIK_TEXT("Split",
+                                  "The checksum file %1 was not copied to the disk. Retry "
+                                  "after changing the disk, or Cancel to go on without it.")
+                    : DORVIK_TEXT("Split", "The piece %1 was not copied to the disk. Retry after "
+                                           "changing the disk, or Cancel to skip this piece.");
             const platform::Message m = detail::failureMessage(
-                s.message(),
-                (sums ? "The checksum file " : "The piece ") + names[next] +
-                    " was not copied to the disk. Retry after changing the disk, or Cancel " +
-                    (sums ? "to go on without it." : "to skip this piece."),
-                platform::Buttons::RetryCancel);
+                s.message(), fill(what, {names[next]}), platform::Buttons::RetryCancel);
             if (prompter.ask(m) != platform::Answer::Retry)
                 break;
         }
@@ -328,7 +351,8 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
         return end(Stop{Outcome::Cancelled, {}, {}});
 
     busy.end();
-    prompter.ask(detail::infoMessage(plan.source + "\n is successfully splitted!", "Dorvik "));
+    prompter.ask(detail::infoMessage(
+        fill(DORVIK_TEXT("Split", "%1\n is successfully splitted!"), {plan.source}), "Dorvik "));
     result.outcome = Outcome::Done;
     return result;
 }

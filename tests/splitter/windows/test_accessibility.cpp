@@ -3,6 +3,8 @@
 #include "platform/widgets/messagebox.h"
 #include "platform/widgets/progressdialog.h"
 #include "platform/widgets/translations.h"
+#include "splitter/engine/checksums.h"
+#include "splitter/engine/operations.h"
 #include "splitter/windows/form1.h"
 #include "splitter/windows/form2.h"
 #include "splitter/windows/form3.h"
@@ -18,9 +20,11 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <memory>
+#include <set>
 
 using namespace dorvik;
 using namespace dorvik::splitter;
@@ -55,6 +59,35 @@ class AccessibilityTest : public QObject {
         return main_.get();
     }
 
+    // A message of the engine, as the windows show it: a refusal naming a
+    // path, a damaged piece, the floppy question, or the join's success.
+    std::string engineText(const QString &message) {
+        if (message == "refusal")
+            return engine::checkSet("/x/a.010").reason;
+        if (message == "checksum") {
+            engine::PieceSet set;
+            set.pieces = {"/x/a.000"};
+            engine::SetChecksums sums;
+            sums.path = "/x/a.000.sha256";
+            sums.digests.pieces = {engine::Sha256::of("a")};
+            return engine::firstMismatch(set, sums, {{engine::Sha256::of("b")}, {}}).value_or("");
+        }
+        if (message == "floppy") { // two pieces of 2.1 MB each; Cancel writes nothing
+            QFile f(dir_.filePath("report.doc"));
+            if (!f.open(QIODevice::WriteOnly) || !f.resize(4200000))
+                return "cannot make " + f.fileName().toStdString();
+            engine::SplitRequest request;
+            request.sourcePath = f.fileName().toStdString();
+            request.targetDirectory = dir_.path().toStdString();
+            testing::RecordingPrompter asked;
+            asked.answers = {platform::Answer::Cancel};
+            engine::split(request, asked);
+            return asked.messages.empty() ? "" : asked.messages.front().text;
+        }
+        return platform::fill(platform::translated("Join", "%1\n is successfully joined!"),
+                              {"/x/a.doc"});
+    }
+
     // The text a row names: a control's caption, a window's title (no
     // control), or a text the windows compose.
     QString shown(const QString &window, const QString &control) {
@@ -67,8 +100,7 @@ class AccessibilityTest : public QObject {
                 .buttons()[0]
                 ->text();
         if (window == "engine")
-            return QString::fromStdString(platform::fill(
-                platform::translated("Join", "%1\n is successfully joined!"), {"/x/a.doc"}));
+            return QString::fromStdString(engineText(control));
         if (window == "progress") {
             engine::Progress p;
             p.pieces = 7;
@@ -151,6 +183,17 @@ private slots:
             {"Qt", "", "Cancel", "Abbrechen"},
             {"engine", "", "/x/a.doc\n is successfully joined!",
              "/x/a.doc\nwurde erfolgreich zusammengefügt!"},
+            {"engine", "refusal",
+             "/x/a.010: not the first piece of a split file; its name has to end in 000.",
+             "/x/a.010: Das ist nicht das erste Teil einer geteilten Datei; sein Name muss auf 000 "
+             "enden."},
+            {"engine", "checksum",
+             "/x/a.000: this piece is damaged; it does not match its checksum in a.000.sha256.",
+             "/x/a.000: Dieses Teil ist beschädigt; es passt nicht zu seiner Prüfsumme in "
+             "a.000.sha256."},
+            {"engine", "floppy",
+             "The files will be larger than 1,4 Mb,\nand will not fit on floppy disks.",
+             "Die Teile werden größer als 1,4 MByte\nund passen nicht auf Disketten."},
             // A name holding "%2" stays as it is.
             {"progress", "", "Splitting a%1.doc into 7 pieces", "a%1.doc wird in 7 Teile geteilt"},
         };
@@ -167,6 +210,34 @@ private slots:
         QVERIFY(widgets::loadTranslations(QLocale(QLocale::German, QLocale::Germany)));
         main_ = std::make_unique<Form1>();
         QCOMPARE(shown(window, control), german);
+    }
+
+    // Every text of the German catalog is translated, with the placeholders
+    // of its English text: a lost %1 would drop a path from a message.
+    void theGermanCatalogIsCompleteAndKeepsPlaceholders() {
+        QFile catalog(DORVIK_GERMAN_CATALOG);
+        QVERIFY(catalog.open(QIODevice::ReadOnly));
+        const auto placeholders = [](const QString &text) {
+            std::set<QString> found;
+            for (const QRegularExpressionMatch &m : QRegularExpression("%[1-9]").globalMatch(text))
+                found.insert(m.captured());
+            return found;
+        };
+        QXmlStreamReader xml(&catalog);
+        QString english;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"source") {
+                english = xml.readElementText();
+            } else if (xml.name() == u"translation") {
+                const bool unfinished = xml.attributes().value("type") == u"unfinished";
+                const QString german = xml.readElementText();
+                QVERIFY2(!unfinished && !german.isEmpty(), qPrintable(english));
+                QVERIFY2(placeholders(german) == placeholders(english), qPrintable(english));
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     }
 };
 
