@@ -4,6 +4,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 namespace {
 
 using namespace dorvik::platform;
+using dorvik::testing::listDirectory;
 using dorvik::testing::newFileAt;
 using dorvik::testing::patternBytes;
 using dorvik::testing::readFile;
@@ -46,6 +48,22 @@ TEST(Identity, SameFileSeesThroughOtherSpellings) {
     EXPECT_FALSE(sameFile(dir / "missing", dir / "missing"));
 }
 #endif
+
+// The join compares these before it deletes a piece: an open file, its
+// path and its directory's entry give one identity.
+TEST(Identity, TheSameOpenByPathAndByDirectory) {
+    TempDir dir;
+    writeFile(dir / "a", "x");
+    writeFile(dir / "b", "x");
+    File a;
+    ASSERT_TRUE(a.open(dir / "a"));
+    Directory d;
+    ASSERT_TRUE(d.open(dir.path()));
+    ASSERT_TRUE(a.id());
+    EXPECT_EQ(a.id(), fileId(dir / "a"));
+    EXPECT_EQ(a.id(), d.idOf("a"));
+    EXPECT_NE(a.id(), d.idOf("b"));
+}
 
 TEST(Directories, MakeOneLevelAndReportFailures) {
     TempDir dir;
