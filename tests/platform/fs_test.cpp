@@ -268,4 +268,30 @@ TEST(CopyFile, ADestinationThatCannotBeLookedUpFailsAtOnce) {
     EXPECT_EQ(s.message(), dir / "file/a" + ": Not a directory");
 }
 
+// A second run waits for the one that holds a set's lock, gives up after
+// its patience (or at a stop request), and gets the lock once it is free;
+// nothing is left behind. Also for a name of the most bytes a name may have.
+TEST(SetLock, ASecondRunWaitsThenGivesUp) {
+    using namespace std::chrono_literals;
+    for (const std::string &set : {std::string("f.000"), std::string(251, 'a') + ".000"}) {
+        TempDir dir;
+        Directory d;
+        ASSERT_TRUE(d.open(dir.path()));
+        SetLock held, other;
+        ASSERT_TRUE(held.acquire(d, set));
+        const Status refused = other.acquire(d, set, 100ms);
+        EXPECT_EQ(refused.message(), dir / set + ": another run is writing this piece set");
+        EXPECT_TRUE(other.heldElsewhere());
+        EXPECT_TRUE(other.acquire(d, set, 10s, [] { return true; }).isStopped());
+        std::thread releaser([&] {
+            std::this_thread::sleep_for(50ms);
+            held.release();
+        });
+        EXPECT_TRUE(other.acquire(d, set, 10s));
+        releaser.join();
+        other.release();
+        EXPECT_TRUE(listDirectory(dir.path()).empty()) << "the lock leaves nothing behind";
+    }
+}
+
 } // namespace
