@@ -81,8 +81,10 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
 }
 
 std::optional<std::int64_t> largestFileFor(std::string_view type) {
-    static const std::set<std::string_view> fat = {"vfat", "msdos", "umsdos", "fat",
-                                                   "fuse.fusefat"};
+    // Linux's type names, and Windows's file system names ("FAT" for FAT12
+    // and FAT16).
+    static const std::set<std::string_view> fat = {"vfat",         "msdos", "umsdos", "fat",
+                                                   "fuse.fusefat", "FAT",   "FAT32"};
     if (fat.count(type))
         return kFatLargestFile;
     return std::nullopt;
