@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/file.h"
+#include "platform/mounts.h"
 #include "platform/status.h"
 
 #include <cstdint>
@@ -49,5 +50,11 @@ std::int64_t roundEnd(std::int64_t outPos, std::int64_t outEnd, std::int64_t rou
 // fsync with the fault seam in front; errors name `path`. A file system that
 // cannot flush a directory has nothing to flush: that is success.
 Status flushDescriptor(NativeHandle fd, const std::string &path);
+
+// The facts of the volume that holds `path` (or its nearest existing
+// ancestor) as the system tells them: volumeFacts without the test seam.
+std::optional<VolumeFacts> systemVolumeFacts(const std::string &path);
+// The removable disk mounted now: findRemovableDisk() without the test seam.
+DiskSearch systemRemovableDisk();
 
 } // namespace dorvik::platform::internal

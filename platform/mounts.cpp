@@ -1,16 +1,15 @@
+// The volume facts and the mounted disks on POSIX: the mount table
+// (/proc/self/mountinfo), statvfs, and the devices in sysfs.
 #include "platform/mounts.h"
 
-#include "platform/drives.h"
 #include "platform/fs.h"
+#include "platform/fsinternal.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -20,29 +19,6 @@
 namespace dorvik::platform {
 
 namespace {
-
-VolumeSeam &seam() {
-    static VolumeSeam s;
-    return s;
-}
-
-// Mount tables escape blanks, tabs, newlines and backslashes as \ooo.
-std::string unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() &&
-            std::isdigit(static_cast<unsigned char>(text[i + 1])) &&
-            std::isdigit(static_cast<unsigned char>(text[i + 2])) &&
-            std::isdigit(static_cast<unsigned char>(text[i + 3]))) {
-            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
-                                     (text[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 bool onMountPoint(const std::string &path, const std::string &mountPoint) {
     if (mountPoint == "/")
@@ -97,43 +73,6 @@ std::optional<std::string> nearestExisting(std::string path, struct stat &st) {
 
 } // namespace
 
-std::string bootSectorFileSystem(std::string_view sector) {
-    const auto at = [&](std::size_t offset, std::string_view text) {
-        return sector.size() >= offset + text.size() && sector.substr(offset, text.size()) == text;
-    };
-    if (at(3, "EXFAT   "))
-        return "exfat";
-    if (at(3, "NTFS    "))
-        return "ntfs";
-    if (at(510, "\x55\xAA") &&
-        (at(54, "FAT12   ") || at(54, "FAT16   ") || at(54, "FAT     ") || at(82, "FAT32   ")))
-        return "vfat";
-    return {};
-}
-
-std::vector<MountEntry> parseMountInfo(std::string_view text) {
-    std::vector<MountEntry> entries;
-    std::istringstream lines{std::string(text)};
-    for (std::string line; std::getline(lines, line);) {
-        // ID PARENT MAJOR:MINOR ROOT MOUNT-POINT OPTIONS [OPTIONAL...] - TYPE SOURCE ...
-        std::istringstream in(line);
-        std::vector<std::string> f;
-        for (std::string w; in >> w;)
-            f.push_back(w);
-        const auto dash = std::find(f.begin() + std::min<std::size_t>(6, f.size()), f.end(), "-");
-        if (f.size() < 6 || f.end() - dash < 3)
-            continue;
-        MountEntry e;
-        if (std::sscanf(f[2].c_str(), "%u:%u", &e.major, &e.minor) != 2)
-            continue;
-        e.mountPoint = unescape(f[4]);
-        e.type = *(dash + 1);
-        e.source = unescape(*(dash + 2));
-        entries.push_back(std::move(e));
-    }
-    return entries;
-}
-
 std::vector<MountEntry> mountTable() {
     std::ifstream in("/proc/self/mountinfo");
     std::ostringstream text;
@@ -141,18 +80,7 @@ std::vector<MountEntry> mountTable() {
     return parseMountInfo(text.str());
 }
 
-std::optional<std::int64_t> largestFileFor(std::string_view type) {
-    static const std::set<std::string_view> fat = {"vfat", "msdos", "umsdos", "fat",
-                                                   "fuse.fusefat"};
-    if (fat.count(type))
-        return kFatLargestFile;
-    return std::nullopt;
-}
-
-std::optional<VolumeFacts> volumeFacts(const std::string &path) {
-    if (seam().facts)
-        if (std::optional<VolumeFacts> facts = seam().facts(path))
-            return facts;
+std::optional<VolumeFacts> internal::systemVolumeFacts(const std::string &path) {
     struct stat st;
     const std::optional<std::string> existing = nearestExisting(path, st);
     if (!existing)
@@ -195,47 +123,6 @@ std::optional<VolumeFacts> volumeFacts(const std::string &path) {
     return facts;
 }
 
-RoomCheck checkRoom(const std::vector<PlannedWrite> &writes) {
-    RoomCheck check;
-    struct Volume {
-        VolumeFacts facts;
-        std::int64_t needed = 0;
-    };
-    std::vector<Volume> volumes;
-    for (const PlannedWrite &w : writes) {
-        const std::optional<VolumeFacts> facts = volumeFacts(w.path);
-        if (!facts)
-            continue;
-        if (!check.tooLarge && facts->largestFile && w.bytes > *facts->largestFile)
-            check.tooLarge =
-                TooLarge{w.path, w.bytes, *facts->largestFile, facts->mountPoint, facts->type};
-        auto v = std::find_if(volumes.begin(), volumes.end(),
-                              [&](const Volume &o) { return o.facts.device == facts->device; });
-        if (v == volumes.end())
-            v = volumes.insert(volumes.end(), Volume{*facts, 0});
-        v->needed += w.bytes;
-    }
-    for (const Volume &v : volumes)
-        if (v.facts.freeBytes && v.needed > *v.facts.freeBytes)
-            check.shortfalls.push_back(Shortfall{v.facts.mountPoint, v.needed, *v.facts.freeBytes});
-    return check;
-}
-
-std::string tooLargeReason(const TooLarge &file) {
-    return file.path + ": this file would have " + std::to_string(file.bytes) + " bytes; the " +
-           file.type + " file system of " + file.mountPoint + " holds files of at most " +
-           std::to_string(file.limit) + " bytes.";
-}
-
-std::string shortfallText(const std::string &doing, const std::vector<Shortfall> &shortfalls) {
-    std::string text;
-    for (const Shortfall &s : shortfalls)
-        text += (text.empty() ? "" : "\n") + doing + " needs " + std::to_string(s.needed) +
-                " bytes on " + s.mountPoint + ",\nbut only " + std::to_string(s.available) +
-                " bytes are free there.";
-    return text;
-}
-
 DeviceKind deviceKind(const MountEntry &mount) {
     if (mount.major == 0)
         return DeviceKind::Unknown;
@@ -257,61 +144,8 @@ DeviceKind deviceKind(const MountEntry &mount) {
     return DeviceKind::Fixed;
 }
 
-DiskSearch findRemovableDisk(const std::vector<MountEntry> &mounts,
-                             const std::function<DeviceKind(const MountEntry &)> &kindOf) {
-    static const std::set<std::string> noDisk = {"autofs", "tmpfs", "ramfs",
-                                                 "proc",   "sysfs", "devtmpfs"};
-    // The mount seen on each mount point: the last one there.
-    std::vector<const MountEntry *> seen;
-    for (const MountEntry &m : mounts) {
-        std::erase_if(seen, [&](const MountEntry *o) { return o->mountPoint == m.mountPoint; });
-        seen.push_back(&m);
-    }
-    std::erase_if(seen, [&](const MountEntry *m) { return noDisk.count(m->type) > 0; });
-    const std::string floppy = floppyDirectory();
-    for (const MountEntry *m : seen)
-        if (m->mountPoint == floppy)
-            return DiskSearch{floppy, {}};
-
-    std::erase_if(seen, [](const MountEntry *m) {
-        return !m->mountPoint.starts_with("/media/") && !m->mountPoint.starts_with("/run/media/");
-    });
-    // A disk built into the machine is no removable disk; of several left,
-    // those on a removable or hot-pluggable device settle the doubt.
-    std::vector<DeviceKind> kinds;
-    for (const MountEntry *m : seen)
-        kinds.push_back(kindOf(*m));
-    const auto dropAll = [&](DeviceKind kind) {
-        for (std::size_t i = seen.size(); i-- > 0;)
-            if (kinds[i] == kind) {
-                seen.erase(seen.begin() + static_cast<std::ptrdiff_t>(i));
-                kinds.erase(kinds.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-    };
-    dropAll(DeviceKind::Fixed);
-    if (seen.size() > 1 && std::count(kinds.begin(), kinds.end(), DeviceKind::Removable) > 0)
-        dropAll(DeviceKind::Unknown);
-    DiskSearch search;
-    if (seen.size() == 1)
-        search.disk = seen.front()->mountPoint;
-    else
-        for (const MountEntry *m : seen)
-            search.candidates.push_back(m->mountPoint);
-    return search;
-}
-
-DiskSearch findRemovableDisk() {
-    if (seam().findDisk)
-        return seam().findDisk();
+DiskSearch internal::systemRemovableDisk() {
     return findRemovableDisk(mountTable(), deviceKind);
-}
-
-ScopedVolumeSeam::ScopedVolumeSeam(VolumeSeam s) {
-    seam() = std::move(s);
-}
-
-ScopedVolumeSeam::~ScopedVolumeSeam() {
-    seam() = {};
 }
 
 } // namespace dorvik::platform

@@ -32,7 +32,7 @@ struct MountEntry {
 std::vector<MountEntry> parseMountInfo(std::string_view text);
 
 // The process's mount table (/proc/self/mountinfo); empty when it cannot be
-// read.
+// read, and on Windows, which keeps none.
 std::vector<MountEntry> mountTable();
 
 // ---- what a volume holds -------------------------------------------------------------
@@ -41,9 +41,10 @@ std::vector<MountEntry> mountTable();
 constexpr std::int64_t kFatLargestFile = (std::int64_t{1} << 32) - 1;
 
 // The largest file a file system of `type` can hold: kFatLargestFile for FAT
-// (vfat, msdos, umsdos, fat, and the FUSE driver fuse.fusefat); nullopt, no
-// limit worth checking, for every other type (exfat, ntfs, ext4, xfs, btrfs,
-// tmpfs, ...) and for an unknown one.
+// (vfat, msdos, umsdos, fat, and the FUSE driver fuse.fusefat; "FAT" and
+// "FAT32" as Windows names them); nullopt, no limit worth checking, for every
+// other type (exfat, ntfs, ext4, xfs, btrfs, tmpfs; Windows's "exFAT", "NTFS",
+// ...) and for an unknown one.
 std::optional<std::int64_t> largestFileFor(std::string_view type);
 
 // The file system a volume's first 512 bytes (its boot sector) tell:
@@ -51,13 +52,17 @@ std::optional<std::int64_t> largestFileFor(std::string_view type);
 std::string bootSectorFileSystem(std::string_view sector);
 
 struct VolumeFacts {
-    std::string mountPoint; // for messages
+    std::string mountPoint; // for messages; on Windows the volume's root ("E:\")
     // The mount table's type; a "fuseblk" volume by its device's file system
-    // ("vfat", "exfat") where the device tells, else "fuseblk".
+    // ("vfat", "exfat") where the device tells, else "fuseblk". On Windows
+    // the file system's name as the volume reports it ("NTFS", "FAT32").
     std::string type;
-    std::uint64_t device = 0; // the device number: the same for two paths on one volume
-    // Bytes an unprivileged writer may still use (f_bavail * f_frsize);
-    // nullopt when the file system tells no size (some FUSE drivers).
+    // The device number (on Windows the volume's serial number, as in
+    // FileId): the same for two paths on one volume.
+    std::uint64_t device = 0;
+    // Bytes an unprivileged writer may still use (f_bavail * f_frsize; on
+    // Windows what GetDiskFreeSpaceExW gives the caller); nullopt when the
+    // file system tells no size (some FUSE drivers).
     std::optional<std::int64_t> freeBytes;
     std::optional<std::int64_t> largestFile; // largestFileFor(type)
 };
@@ -121,7 +126,8 @@ enum class DeviceKind {
     Fixed,     // a disk built into the machine
 };
 
-// The device kind of a mount from sysfs (/sys/dev/block/MAJOR:MINOR).
+// The device kind of a mount from sysfs (/sys/dev/block/MAJOR:MINOR);
+// Unknown on Windows.
 DeviceKind deviceKind(const MountEntry &mount);
 
 struct DiskSearch {
@@ -138,7 +144,10 @@ struct DiskSearch {
 DiskSearch findRemovableDisk(const std::vector<MountEntry> &mounts,
                              const std::function<DeviceKind(const MountEntry &)> &kindOf);
 
-// The same over the process's mount table and sysfs.
+// The same over the process's mount table and sysfs. On Windows: the floppy
+// drive (floppyDirectory()) when a disk is in it, else the one drive of the
+// removable type with a medium in it, named by its root ("E:\"); several
+// such drives are the candidates.
 DiskSearch findRemovableDisk();
 
 // ---- test seam -------------------------------------------------------------------------

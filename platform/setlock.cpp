@@ -13,9 +13,9 @@ SetLock::~SetLock() {
 }
 
 void SetLock::release() {
-    if (fd_ >= 0)
-        ::close(fd_); // closing the descriptor drops the lock
-    fd_ = -1;
+    if (handle_ >= 0)
+        ::close(handle_); // closing the descriptor drops the lock
+    handle_ = -1;
 }
 
 Status SetLock::acquire(const Directory &dir, const std::string &setName,
@@ -34,7 +34,7 @@ Status SetLock::acquire(const Directory &dir, const std::string &setName,
     const auto giveUp = std::chrono::steady_clock::now() + patience;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            fd_ = fd;
+            handle_ = fd;
             return {};
         }
         const int err = errno;

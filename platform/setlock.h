@@ -16,12 +16,15 @@ namespace dorvik::platform {
 // by a join while it deletes its pieces. Two runs that want the names of one
 // set in one directory take turns; a run never waits long for another.
 //
-// Here the lock is an flock on the directory itself, taken through a
+// On POSIX the lock is an flock on the directory itself, taken through a
 // descriptor of its own (so every set of the directory takes turns; the
-// renames it guards take milliseconds). Where the file system knows no such
-// locks (some network file systems), or the directory cannot be opened to
-// read (one the user may only write into), acquire() succeeds without one,
-// as before there were locks. Released when the object goes.
+// renames it guards take milliseconds). On Windows it is a hidden file named
+// after the set in the directory (".report.000.lock"), held open without
+// sharing and deleted when it is closed, so also when the process dies.
+// Where the file system knows no such locks (some network file systems), the
+// directory cannot be opened to read (one the user may only write into), or
+// the lock file cannot be made, acquire() succeeds without one, as before
+// there were locks. Released when the object goes, leaving nothing behind.
 class SetLock {
 public:
     SetLock() = default;
@@ -37,13 +40,13 @@ public:
     Status acquire(const Directory &dir, const std::string &setName,
                    std::chrono::milliseconds patience = std::chrono::seconds(5),
                    const std::function<bool()> &stopRequested = {});
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return handle_ >= 0; }
     // True after acquire() gave up because another run kept the lock.
     bool heldElsewhere() const { return heldElsewhere_; }
     void release();
 
 private:
-    int fd_ = -1;
+    NativeHandle handle_ = -1;
     bool heldElsewhere_ = false;
 };
 

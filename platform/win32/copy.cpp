@@ -1,9 +1,10 @@
 // Moving bytes between two open files on Win32: one buffer in the process,
 // in the same aligned rounds as on Linux, whatever the method asks for
 // (Windows has no splice and no kernel copy between two open files). Into a
-// new file, a round that read nothing but zeros is not written: it stays a
-// hole where the file system makes one (and reads as zeros where it does
-// not), so a sparse source is copied without writing its holes out.
+// new file, a round that read nothing but zeros is not written, only
+// reached by the file's length: it stays a hole where the file system makes
+// one (and reads as zeros where it does not), so a sparse source is copied
+// without writing its holes out.
 #include "platform/copy.h"
 
 #include "platform/directory.h"
@@ -22,6 +23,22 @@ namespace {
 
 bool allZero(const char *p, std::size_t n) {
     return std::all_of(p, p + n, [](char c) { return c == 0; });
+}
+
+// Makes `out` at least `end` bytes long (the range may end in a hole).
+Status extendTo(File &out, std::int64_t end) {
+    Status s;
+    const std::optional<std::int64_t> length = out.length(&s);
+    if (!length)
+        return s;
+    if (*length >= end)
+        return {};
+    FILE_END_OF_FILE_INFO eof{};
+    eof.EndOfFile.QuadPart = end;
+    if (!::SetFileInformationByHandle(win32::handleOf(out.descriptor()), FileEndOfFileInfo, &eof,
+                                      sizeof eof))
+        return win32::lastError(out.path());
+    return {};
 }
 
 // One copy call: the two files, the buffer, the source's length when it
@@ -70,9 +87,15 @@ public:
                     return changed;
                 return s;
             }
-            if (!skipZeros || !allZero(buffer_.data(), n))
+            // A round left a hole is told of once the file reaches past it,
+            // so that every range the observer hears of reads back as what it
+            // stands for (the checksums read the rounds back).
+            if (!skipZeros || !allZero(buffer_.data(), n)) {
                 if (Status s = out_.writeAt(outPos, buffer_.data(), n); !s)
                     return s;
+            } else if (Status s = extendTo(out_, outPos + size); !s) {
+                return s;
+            }
             inPos += size;
             outPos += size;
             if (observer_ && !observer_->copied(size))
@@ -89,22 +112,6 @@ private:
     std::vector<char> buffer_;
 };
 
-// Makes `out` at least `end` bytes long (the range may end in a hole).
-Status extendTo(File &out, std::int64_t end) {
-    Status s;
-    const std::optional<std::int64_t> length = out.length(&s);
-    if (!length)
-        return s;
-    if (*length >= end)
-        return {};
-    FILE_END_OF_FILE_INFO eof{};
-    eof.EndOfFile.QuadPart = end;
-    if (!::SetFileInformationByHandle(win32::handleOf(out.descriptor()), FileEndOfFileInfo, &eof,
-                                      sizeof eof))
-        return win32::lastError(out.path());
-    return {};
-}
-
 Status copy(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
             std::int64_t length, CopyObserver *observer, bool intoNew) {
     if (length < 0)
@@ -116,9 +123,7 @@ Status copy(const File &in, std::int64_t inOffset, File &out, std::int64_t outOf
         return s;
     if (Status s = copier.range(inOffset, outOffset, length, intoNew); !s)
         return s;
-    if (Status s = copier.checkUnchanged(); !s)
-        return s;
-    return intoNew ? extendTo(out, outOffset + length) : Status();
+    return copier.checkUnchanged();
 }
 
 } // namespace

@@ -81,17 +81,26 @@ std::vector<std::string> Directory::names() const {
 }
 
 // Replaces `to`, and is on the device when it returns (write-through), so
-// that a flush of the directory has nothing left to do.
+// that a flush of the directory has nothing left to do. Windows refuses to
+// replace a file that anyone holds open, if only for a moment (a virus
+// scanner, an indexer, another run's sweep opening the hidden second name of
+// an older file): a refusal is tried again for up to a second.
 Status Directory::rename(const std::string &from, const std::string &to,
                          const std::string &known) const {
     const std::string named = pathOf(known.empty() ? to : known);
     if (const int err = faults::check(faults::Call::Rename, pathOf(to)))
         return Status::fromErrno(named, err);
-    if (!::MoveFileExW(win32::systemPath(pathOf(from)).c_str(),
-                       win32::systemPath(pathOf(to)).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return win32::lastError(named);
-    return {};
+    const std::wstring source = win32::systemPath(pathOf(from));
+    const std::wstring target = win32::systemPath(pathOf(to));
+    for (int tries = 1;; ++tries) {
+        if (::MoveFileExW(source.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return {};
+        const DWORD err = ::GetLastError();
+        if ((err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) || tries == 50)
+            return win32::failure(named, err);
+        ::Sleep(20);
+    }
 }
 
 Status Directory::link(const std::string &from, const std::string &to,

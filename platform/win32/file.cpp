@@ -168,6 +168,15 @@ std::optional<std::int64_t> File::length(Status *status) const {
     return size.QuadPart;
 }
 
+// The volume's serial number and the file's 64-bit index, as fileId() and
+// Directory::idOf() give them for the same file.
+std::optional<FileId> File::id() const {
+    FileId id;
+    if (fd_ < 0 || !win32::idOfHandle(win32::handleOf(fd_), id))
+        return std::nullopt;
+    return id;
+}
+
 namespace {
 
 OVERLAPPED at(std::int64_t offset) {

@@ -223,6 +223,10 @@ std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
         read.clear();
         for (const platform::File &piece : pieces)
             read.push_back(piece.id().value_or(platform::FileId{}));
+        // Closed (the hashing is done) before the rebuilt file takes its
+        // name, which may be the first piece's (a source named x.000): Windows
+        // does not replace a file that is open.
+        pieces.clear();
         s = out.putInPlace(flush);
     }
     if (s)

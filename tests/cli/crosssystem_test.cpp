@@ -73,6 +73,7 @@ TEST(CrossSystem, ASetSplitOnOneSystemJoinsOnTheOther) {
         std::string name, firstPiece;
         std::int64_t length;
         Side splitOn, joinOn;
+        std::string damaged = {}; // a piece with one byte changed on its way
     } trips[] = {
         {"wide name, Linux to Windows", wide, "\xCE\xA9mega-\xE6\x96\x87\xE5\xAD\x97.000", 3000017,
          Side::Linux, Side::Windows},
@@ -82,6 +83,10 @@ TEST(CrossSystem, ASetSplitOnOneSystemJoinsOnTheOther) {
          Side::Windows},
         {"over 4 GiB, Windows to Linux", "huge.img", "huge.000", (4LL << 30) + 12345, Side::Windows,
          Side::Linux},
+        {"damaged, Linux to Windows", "report.doc", "report.000", 3000017, Side::Linux,
+         Side::Windows, "report.001"},
+        {"damaged, Windows to Linux", "report.doc", "report.000", 3000017, Side::Windows,
+         Side::Linux, "report.002"},
     };
     for (const auto &t : trips) {
         SCOPED_TRACE(t.what);
@@ -96,12 +101,29 @@ TEST(CrossSystem, ASetSplitOnOneSystemJoinsOnTheOther) {
             runOn(t.splitOn, {"split", source, "-n", "3", "-d", dir / "set", "-q"}, {1, 5});
         ASSERT_EQ(split.status, 0) << split.err;
 
-        // Every file the split wrote travels: the pieces, and the checksum
-        // file where the split writes one.
+        // Every file the split wrote travels: the pieces and their checksum
+        // file, which the join on the other side verifies them by.
         fs::create_directories(fsPath(dir / "to"));
         for (const std::string &file : listDirectory(dir / "set"))
             fs::rename(fsPath(dir / ("set/" + file)), fsPath(dir / ("to/" + file)));
+        EXPECT_EQ(listDirectory(dir / "to").count(t.firstPiece + ".sha256"), 1u);
+        if (!t.damaged.empty()) {
+            std::fstream piece(fsPath(dir / ("to/" + t.damaged)),
+                               std::ios::binary | std::ios::in | std::ios::out);
+            piece.seekg(4321);
+            const char byte = static_cast<char>(piece.get());
+            piece.seekp(4321);
+            piece.put(static_cast<char>(byte ^ 0x20));
+        }
+        const auto before = listDirectory(dir / "to");
         const CliRun join = runOn(t.joinOn, {"join", dir / ("to/" + t.firstPiece), "-q"}, {1});
+        if (!t.damaged.empty()) {
+            EXPECT_EQ(join.status, 1) << join.err;
+            EXPECT_NE(join.err.find(t.damaged + ": this piece is damaged"), std::string::npos)
+                << join.err;
+            EXPECT_EQ(listDirectory(dir / "to"), before) << "nothing is written";
+            continue;
+        }
         ASSERT_EQ(join.status, 0) << join.err;
         EXPECT_TRUE(sameBytes(source, dir / ("to/" + t.name)));
         EXPECT_EQ(listDirectory(dir / "to").count(t.name), 1u);

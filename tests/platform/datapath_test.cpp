@@ -9,7 +9,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -107,28 +106,6 @@ TEST(Leftovers, ANewFileRemovesOnlyUnlockedTemporariesOfItsName) {
     kept.insert({running.temporaryName(), next.temporaryName()});
     EXPECT_EQ(listDirectory(dir.path()), kept);
     EXPECT_EQ(removeLeftovers(d, "f.000"), 0) << "both temporaries are locked";
-}
-
-// A second run waits for the one that holds a set's lock, gives up after
-// its patience (or at a stop request), and gets the lock once it is free.
-TEST(SetLock, ASecondRunWaitsThenGivesUp) {
-    using namespace std::chrono_literals;
-    TempDir dir;
-    Directory d;
-    ASSERT_TRUE(d.open(dir.path()));
-    SetLock held, other;
-    ASSERT_TRUE(held.acquire(d, "f.000"));
-    const Status refused = other.acquire(d, "f.000", 100ms);
-    EXPECT_EQ(refused.message(), dir / "f.000: another run is writing this piece set");
-    EXPECT_TRUE(other.heldElsewhere());
-    EXPECT_TRUE(other.acquire(d, "f.000", 10s, [] { return true; }).isStopped());
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(50ms);
-        held.release();
-    });
-    EXPECT_TRUE(other.acquire(d, "f.000", 10s));
-    releaser.join();
-    EXPECT_TRUE(listDirectory(dir.path()).empty()) << "the lock leaves nothing behind";
 }
 
 } // namespace

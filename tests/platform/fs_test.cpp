@@ -4,6 +4,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 namespace {
 
 using namespace dorvik::platform;
+using dorvik::testing::listDirectory;
 using dorvik::testing::newFileAt;
 using dorvik::testing::patternBytes;
 using dorvik::testing::readFile;
@@ -46,6 +48,22 @@ TEST(Identity, SameFileSeesThroughOtherSpellings) {
     EXPECT_FALSE(sameFile(dir / "missing", dir / "missing"));
 }
 #endif
+
+// The join compares these before it deletes a piece: an open file, its
+// path and its directory's entry give one identity.
+TEST(Identity, TheSameOpenByPathAndByDirectory) {
+    TempDir dir;
+    writeFile(dir / "a", "x");
+    writeFile(dir / "b", "x");
+    File a;
+    ASSERT_TRUE(a.open(dir / "a"));
+    Directory d;
+    ASSERT_TRUE(d.open(dir.path()));
+    ASSERT_TRUE(a.id());
+    EXPECT_EQ(a.id(), fileId(dir / "a"));
+    EXPECT_EQ(a.id(), d.idOf("a"));
+    EXPECT_NE(a.id(), d.idOf("b"));
+}
 
 TEST(Directories, MakeOneLevelAndReportFailures) {
     TempDir dir;
@@ -128,6 +146,35 @@ TEST_P(CopyRangeTest, SourceShorterThanRangeFails) {
 
 // Between two file systems the kernel declines (EXDEV) and the block buffer
 // takes over on its own.
+// Every range the observer hears of reads back from the new file as the
+// source's, rounds of zeros left unwritten too: the checksums read each
+// round back as it is reported.
+TEST(CopyIntoNewFile, EveryRangeReportedReadsBack) {
+    TempDir dir;
+    const std::string data = patternBytes(1 << 20) + std::string(3 << 20, '\0');
+    writeFile(dir / "in", data);
+    File in, out = newFileAt(dir / "out");
+    ASSERT_TRUE(in.open(dir / "in"));
+    struct ReadBack : CopyObserver {
+        const File *out = nullptr;
+        std::string data, mismatch;
+        std::int64_t at = 0;
+        bool copied(std::int64_t bytes) override {
+            std::string got(static_cast<std::size_t>(bytes), '\x01');
+            if (mismatch.empty() && (!out->readAt(at, got.data(), got.size()) ||
+                                     got != data.substr(static_cast<std::size_t>(at), got.size())))
+                mismatch = std::to_string(at);
+            at += bytes;
+            return true;
+        }
+    } readBack;
+    readBack.out = &out;
+    readBack.data = data;
+    ASSERT_TRUE(copyIntoNewFile(in, 0, out, 0, 4 << 20, CopyMethod::Auto, &readBack));
+    EXPECT_EQ(readBack.mismatch, "") << "the range from there did not read back";
+    EXPECT_EQ(readBack.at, 4 << 20);
+}
+
 #ifndef _WIN32
 TEST(CopyRange, AutoFallsBackWhereTheKernelDeclines) {
     TempDir here;
@@ -248,6 +295,32 @@ TEST(CopyFile, ADestinationThatCannotBeLookedUpFailsAtOnce) {
     writeFile(dir / "file", "in the way");
     Status s = copyFile(dir / "a", dir / "file/a");
     EXPECT_EQ(s.message(), dir / "file/a" + ": Not a directory");
+}
+
+// A second run waits for the one that holds a set's lock, gives up after
+// its patience (or at a stop request), and gets the lock once it is free;
+// nothing is left behind. Also for a name of the most bytes a name may have.
+TEST(SetLock, ASecondRunWaitsThenGivesUp) {
+    using namespace std::chrono_literals;
+    for (const std::string &set : {std::string("f.000"), std::string(251, 'a') + ".000"}) {
+        TempDir dir;
+        Directory d;
+        ASSERT_TRUE(d.open(dir.path()));
+        SetLock held, other;
+        ASSERT_TRUE(held.acquire(d, set));
+        const Status refused = other.acquire(d, set, 100ms);
+        EXPECT_EQ(refused.message(), dir / set + ": another run is writing this piece set");
+        EXPECT_TRUE(other.heldElsewhere());
+        EXPECT_TRUE(other.acquire(d, set, 10s, [] { return true; }).isStopped());
+        std::thread releaser([&] {
+            std::this_thread::sleep_for(50ms);
+            held.release();
+        });
+        EXPECT_TRUE(other.acquire(d, set, 10s));
+        releaser.join();
+        other.release();
+        EXPECT_TRUE(listDirectory(dir.path()).empty()) << "the lock leaves nothing behind";
+    }
 }
 
 } // namespace

@@ -1,10 +1,14 @@
+#include "platform/fs.h"
 #include "platform/mounts.h"
+
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace dorvik::platform;
+using dorvik::testing::TempDir;
 
 TEST(MountTable, LinesOfMountInfoAndBootSectors) {
     EXPECT_EQ(parseMountInfo("36 25 8:1 / / rw shared:1 master:2 - ext4 /dev/sda1 rw\n"
@@ -21,6 +25,23 @@ TEST(MountTable, LinesOfMountInfoAndBootSectors) {
     EXPECT_EQ(bootSectorFileSystem(sector(3, "EXFAT   ")), "exfat");
 }
 
+// A directory not made yet is on the volume of its nearest ancestor; the
+// volume's number is the one the files on it carry.
+TEST(VolumeFacts, OfADirectoryAndOfOneNotMadeYet) {
+    TempDir dir;
+    const std::optional<VolumeFacts> here = volumeFacts(dir.path());
+    const std::optional<VolumeFacts> later = volumeFacts(dir / "not/yet");
+    ASSERT_TRUE(here && later);
+    EXPECT_EQ(here->device, fileId(dir.path()).value_or(FileId{}).device);
+    EXPECT_EQ(later->device, here->device);
+    EXPECT_EQ(later->mountPoint, here->mountPoint);
+    EXPECT_FALSE(here->mountPoint.empty());
+    EXPECT_GT(here->freeBytes.value_or(1), 0);
+    EXPECT_EQ(here->largestFile, largestFileFor(here->type));
+}
+
+#ifndef _WIN32
+// The mount table's disks (Windows finds its disk by drive letter).
 TEST(RemovableDisk, FoundOnlyWhenThereIsExactlyOne) {
     const auto at = [](const std::string &mountPoint, const std::string &type = "vfat") {
         return MountEntry{mountPoint, type, "/dev/x", 8, 17};
@@ -52,5 +73,6 @@ TEST(RemovableDisk, FoundOnlyWhenThereIsExactlyOne) {
         EXPECT_EQ(found.candidates, row.expected.candidates) << row.mounts.back().mountPoint;
     }
 }
+#endif
 
 } // namespace

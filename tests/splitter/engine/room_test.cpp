@@ -16,13 +16,18 @@ platform::VolumeSeam volumes(const std::string &root, VolumeFacts facts,
     return {[=](const std::string &path) { return path.starts_with(root) ? facts : rest; }, {}};
 }
 
-// The texts of the messages before the success message, `dir` as "@".
+// The texts of the messages before the success message, `dir` as "@" (and
+// on Windows every separator as "/").
 std::vector<std::string> texts(const EventLog &log, const TempDir &dir) {
     std::vector<std::string> out;
     for (const platform::Message &m : log.messages)
         if (m.text.find("\n is successfully") == std::string::npos)
             out.push_back(m.text.starts_with(dir.path()) ? "@" + m.text.substr(dir.path().size())
                                                          : m.text);
+#ifdef _WIN32
+    for (std::string &text : out)
+        std::replace(text.begin(), text.end(), '\\', '/');
+#endif
     return out;
 }
 
