@@ -1,4 +1,5 @@
 #include "platform/copy.h"
+#include "platform/translate.h"
 
 #include "platform/directory.h"
 #include "platform/faults.h"
@@ -271,7 +272,8 @@ public:
             return Status::fromErrno(in_.path(), errno);
         inLength_ = static_cast<std::int64_t>(from.st_size);
         if (inLength_ < end)
-            return Status::failure(in_.path() + ": file ended before the expected length");
+            return Status::failure(fill(
+                DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_.path()}));
         struct statfs fs {};
         if (fileSystemFirst_ && ::fstatfs(out_.descriptor(), &fs) == 0)
             block_ = fs.f_frsize > 0 ? fs.f_frsize : fs.f_bsize;
@@ -329,14 +331,16 @@ public:
 
 private:
     Status changed() const {
-        return Status::failure(in_.path() + ": the file changed while it was being copied");
+        return Status::failure(fill(
+            DORVIK_TEXT("Files", "%1: the file changed while it was being copied"), {in_.path()}));
     }
 
     // The source gave nothing before the range's end.
     Status endedEarly() const {
         if (Status s = checkUnchanged(); !s)
             return s;
-        return Status::failure(in_.path() + ": file ended before the expected length");
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_.path()}));
     }
 
     // `bytes` were written: tells the observer of them, after the holes
@@ -662,7 +666,8 @@ Status extendTo(File &out, std::int64_t end) {
 Status copyRange(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
                  std::int64_t length, CopyMethod method, CopyObserver *observer) {
     if (length < 0)
-        return Status::failure(in.path() + ": negative length to copy");
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: negative length to copy"), {in.path()}));
     if (length == 0)
         return {};
     Copier copier(in, out, method, observer);
@@ -721,7 +726,8 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
 Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
                 CopyObserver *observer, Flush flush) {
     if (sameFile(from, to))
-        return Status::failure(to + ": is the same file as " + from);
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: is the same file as %2"), {to, from}));
     File in;
     if (Status s = in.open(from); !s)
         return s;

@@ -1,4 +1,5 @@
 #include "platform/file.h"
+#include "platform/translate.h"
 
 #include "platform/faults.h"
 #include "platform/fsinternal.h"
@@ -132,7 +133,7 @@ Status File::open(const std::string &path) {
         ::close(fd);
         if (S_ISDIR(st.st_mode))
             return Status::fromErrno(path, EISDIR);
-        return Status::failure(path + ": Not a regular file");
+        return Status::failure(fill(DORVIK_TEXT("Files", "%1: Not a regular file"), {path}));
     }
     // Only now, on a regular file, is it safe to block.
     const int flags = ::fcntl(fd, F_GETFL);
@@ -185,7 +186,8 @@ Status File::readAt(std::int64_t offset, void *buffer, std::size_t size) const {
             return Status::fromErrno(path_, errno);
         }
         if (n == 0)
-            return Status::failure(path_ + ": file ended before the expected length");
+            return Status::failure(
+                fill(DORVIK_TEXT("Files", "%1: file ended before the expected length"), {path_}));
         p += n;
         size -= static_cast<std::size_t>(n);
         offset += n;

@@ -4,6 +4,7 @@
 // facts themselves come from the system's source (mounts.cpp, or
 // win32/mounts.cpp), behind the test seam kept here.
 #include "platform/mounts.h"
+#include "platform/translate.h"
 
 #include "platform/drives.h"
 #include "platform/fsinternal.h"
@@ -124,17 +125,17 @@ RoomCheck checkRoom(const std::vector<PlannedWrite> &writes) {
 }
 
 std::string tooLargeReason(const TooLarge &file) {
-    return file.path + ": this file would have " + std::to_string(file.bytes) + " bytes; the " +
-           file.type + " file system of " + file.mountPoint + " holds files of at most " +
-           std::to_string(file.limit) + " bytes.";
+    return fill(DORVIK_TEXT("Files", "%1: this file would have %2 bytes; the %3 file system of %4 "
+                                     "holds files of at most %5 bytes."),
+                {file.path, std::to_string(file.bytes), file.type, file.mountPoint,
+                 std::to_string(file.limit)});
 }
 
-std::string shortfallText(const std::string &doing, const std::vector<Shortfall> &shortfalls) {
+std::string shortfallText(const std::string &sentence, const std::vector<Shortfall> &shortfalls) {
     std::string text;
     for (const Shortfall &s : shortfalls)
-        text += (text.empty() ? "" : "\n") + doing + " needs " + std::to_string(s.needed) +
-                " bytes on " + s.mountPoint + ",\nbut only " + std::to_string(s.available) +
-                " bytes are free there.";
+        text += (text.empty() ? "" : "\n") + fill(sentence, {std::to_string(s.needed), s.mountPoint,
+                                                             std::to_string(s.available)});
     return text;
 }
 

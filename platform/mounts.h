@@ -113,9 +113,10 @@ RoomCheck checkRoom(const std::vector<PlannedWrite> &writes);
 // files of at most LIMIT bytes."
 std::string tooLargeReason(const TooLarge &file);
 
-// One pair of lines per volume: "<doing> needs N bytes on MOUNT,\nbut only F
-// bytes are free there." (`doing` is e.g. "Splitting").
-std::string shortfallText(const std::string &doing, const std::vector<Shortfall> &shortfalls);
+// One pair of lines per volume: `sentence` with %1 the bytes needed, %2 the
+// volume's mount point and %3 its free bytes, e.g. "Splitting needs %1 bytes
+// on %2,\nbut only %3 bytes are free there."
+std::string shortfallText(const std::string &sentence, const std::vector<Shortfall> &shortfalls);
 
 // ---- the removable disk of the disk loop ------------------------------------------------
 

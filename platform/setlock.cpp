@@ -1,4 +1,5 @@
 #include "platform/setlock.h"
+#include "platform/translate.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -52,7 +53,9 @@ Status SetLock::acquire(const Directory &dir, const std::string &setName,
         if (std::chrono::steady_clock::now() >= giveUp) {
             ::close(fd);
             heldElsewhere_ = true;
-            return Status::failure(dir.pathOf(setName) + ": another run is writing this piece set");
+            return Status::failure(
+                fill(DORVIK_TEXT("Files", "%1: another run is writing this piece set"),
+                     {dir.pathOf(setName)}));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

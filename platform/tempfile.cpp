@@ -3,6 +3,7 @@
 #include "platform/faults.h"
 #include "platform/fsinternal.h"
 #include "platform/newfile.h"
+#include "platform/translate.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -65,7 +66,8 @@ Status NewFile::complete(Flush flush) {
     if (completed_)
         return {};
     if (!file_.isOpen())
-        return Status::failure(path() + ": no file is being written");
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: no file is being written"), {path()}));
     // A file system that keeps no permission bits of its own (a FUSE FAT
     // driver) refuses to be asked; the file keeps the bits it shows.
     if (::fchmod(file_.descriptor(), mode_) != 0 && errno != ENOSYS && errno != EOPNOTSUPP)

@@ -60,7 +60,9 @@ bool roomToInstall(const std::vector<CopyStep> &steps, const std::string &system
     }
     if (room.shortfalls.empty())
         return true;
-    m.text = platform::shortfallText("Installing", room.shortfalls);
+    m.text = platform::shortfallText(
+        DORVIK_TEXT("Setup", "Installing needs %1 bytes on %2,\nbut only %3 bytes are free there."),
+        room.shortfalls);
     m.icon = platform::Icon::Information;
     m.buttons = platform::Buttons::OkCancel;
     return prompter.ask(m) == platform::Answer::Ok;

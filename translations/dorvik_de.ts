@@ -77,6 +77,41 @@
     </message>
 </context>
 <context>
+    <name>Files</name>
+    <message>
+        <source>%1: file ended before the expected length</source>
+        <translation>%1: Die Datei endet vor der erwarteten Länge</translation>
+    </message>
+    <message>
+        <source>%1: the file changed while it was being copied</source>
+        <translation>%1: Die Datei hat sich beim Kopieren verändert</translation>
+    </message>
+    <message>
+        <source>%1: negative length to copy</source>
+        <translation>%1: Negative Länge beim Kopieren</translation>
+    </message>
+    <message>
+        <source>%1: is the same file as %2</source>
+        <translation>%1: ist dieselbe Datei wie %2</translation>
+    </message>
+    <message>
+        <source>%1: Not a regular file</source>
+        <translation>%1: Keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>%1: this file would have %2 bytes; the %3 file system of %4 holds files of at most %5 bytes.</source>
+        <translation>%1: Diese Datei hätte %2 Bytes; das Dateisystem %3 von %4 fasst Dateien von höchstens %5 Bytes.</translation>
+    </message>
+    <message>
+        <source>%1: another run is writing this piece set</source>
+        <translation>%1: Ein anderer Vorgang schreibt gerade diese Teile</translation>
+    </message>
+    <message>
+        <source>%1: no file is being written</source>
+        <translation>%1: Es wird keine Datei geschrieben</translation>
+    </message>
+</context>
+<context>
     <name>Join</name>
     <message>
         <source>%1
@@ -139,6 +174,12 @@ wurde erfolgreich zusammengefügt!</translation>
     <message>
         <source>The set cannot be joined as it is.</source>
         <translation>Die Teile lassen sich so nicht zusammenfügen.</translation>
+    </message>
+    <message>
+        <source>Joining needs %1 bytes on %2,
+but only %3 bytes are free there.</source>
+        <translation>Zum Verbinden werden %1 Bytes auf %2 gebraucht,
+dort sind aber nur %3 Bytes frei.</translation>
     </message>
 </context>
 <context>
@@ -313,6 +354,12 @@ dieses mit „Durchsuchen“.</translation>
         <source>Choose another directory; nothing was installed.</source>
         <translation>Wählen Sie ein anderes Verzeichnis; es wurde nichts installiert.</translation>
     </message>
+    <message>
+        <source>Installing needs %1 bytes on %2,
+but only %3 bytes are free there.</source>
+        <translation>Zum Installieren werden %1 Bytes auf %2 gebraucht,
+dort sind aber nur %3 Bytes frei.</translation>
+    </message>
 </context>
 <context>
     <name>Split</name>
@@ -403,6 +450,12 @@ und passen nicht auf Disketten.</translation>
  is successfully splitted!</source>
         <translation>%1
 wurde erfolgreich geteilt!</translation>
+    </message>
+    <message>
+        <source>Splitting needs %1 bytes on %2,
+but only %3 bytes are free there.</source>
+        <translation>Zum Teilen werden %1 Bytes auf %2 gebraucht,
+dort sind aber nur %3 Bytes frei.</translation>
     </message>
 </context>
 <context>

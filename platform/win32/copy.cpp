@@ -6,6 +6,7 @@
 // one (and reads as zeros where it does not), so a sparse source is copied
 // without writing its holes out.
 #include "platform/copy.h"
+#include "platform/translate.h"
 
 #include "platform/directory.h"
 #include "platform/file.h"
@@ -56,7 +57,8 @@ public:
             return s;
         inLength_ = *length;
         if (inLength_ < end)
-            return Status::failure(in_.path() + ": file ended before the expected length");
+            return Status::failure(fill(
+                DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_.path()}));
         return {};
     }
 
@@ -67,7 +69,9 @@ public:
         if (!length)
             return s;
         if (*length != inLength_)
-            return Status::failure(in_.path() + ": the file changed while it was being copied");
+            return Status::failure(
+                fill(DORVIK_TEXT("Files", "%1: the file changed while it was being copied"),
+                     {in_.path()}));
         return {};
     }
 
@@ -115,7 +119,8 @@ private:
 Status copy(const File &in, std::int64_t inOffset, File &out, std::int64_t outOffset,
             std::int64_t length, CopyObserver *observer, bool intoNew) {
     if (length < 0)
-        return Status::failure(in.path() + ": negative length to copy");
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: negative length to copy"), {in.path()}));
     if (length == 0)
         return {};
     Copier copier(in, out, observer);
@@ -141,7 +146,8 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
 Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
                 CopyObserver *observer, Flush flush) {
     if (sameFile(from, to))
-        return Status::failure(to + ": is the same file as " + from);
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: is the same file as %2"), {to, from}));
     File in;
     if (Status s = in.open(from); !s)
         return s;

@@ -2,6 +2,7 @@
 // Files are opened sharing reading, writing and deleting with the user's
 // other programs, as a file opened on Linux is.
 #include "platform/file.h"
+#include "platform/translate.h"
 
 #include "platform/faults.h"
 #include "platform/fsinternal.h"
@@ -141,7 +142,7 @@ Status File::open(const std::string &path) {
         return win32::lastError(path);
     if (::GetFileType(h) != FILE_TYPE_DISK) {
         ::CloseHandle(h);
-        return Status::failure(path + ": Not a regular file");
+        return Status::failure(fill(DORVIK_TEXT("Files", "%1: Not a regular file"), {path}));
     }
     fd_ = win32::nativeOf(h);
     return {};
@@ -203,7 +204,8 @@ Status File::readAt(std::int64_t offset, void *buffer, std::size_t size) const {
             n = 0;
         }
         if (n == 0)
-            return Status::failure(path_ + ": file ended before the expected length");
+            return Status::failure(
+                fill(DORVIK_TEXT("Files", "%1: file ended before the expected length"), {path_}));
         p += n;
         size -= n;
         offset += n;

@@ -1,6 +1,7 @@
 // The lock of a piece set on Win32: a hidden file beside the set, held open
 // without sharing and deleted when its handle closes.
 #include "platform/setlock.h"
+#include "platform/translate.h"
 
 #include "platform/win32/win32.h"
 
@@ -78,7 +79,9 @@ Status SetLock::acquire(const Directory &dir, const std::string &setName,
             return Status::stopped();
         if (std::chrono::steady_clock::now() >= giveUp) {
             heldElsewhere_ = true;
-            return Status::failure(dir.pathOf(setName) + ": another run is writing this piece set");
+            return Status::failure(
+                fill(DORVIK_TEXT("Files", "%1: another run is writing this piece set"),
+                     {dir.pathOf(setName)}));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -6,6 +6,7 @@
 #include "platform/faults.h"
 #include "platform/fsinternal.h"
 #include "platform/newfile.h"
+#include "platform/translate.h"
 #include "platform/win32/win32.h"
 
 namespace dorvik::platform {
@@ -54,7 +55,8 @@ Status NewFile::complete(Flush flush) {
     if (completed_)
         return {};
     if (!file_.isOpen())
-        return Status::failure(path() + ": no file is being written");
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: no file is being written"), {path()}));
     const HANDLE h = win32::handleOf(file_.descriptor());
     FILE_BASIC_INFO basic{};
     if (!::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))

@@ -14,16 +14,18 @@ namespace dorvik::engine::stages {
 namespace {
 
 // A file too large for its file system ends the run Refused with
-// `consequence`; too little free space asks whether to go on.
+// `consequence`; too little free space asks whether to go on, in `shortfall`
+// (see platform::shortfallText).
 std::optional<Stop> checkRoom(const std::vector<platform::PlannedWrite> &writes,
-                              const std::string &doing, const std::string &consequence,
+                              const std::string &shortfall, const std::string &consequence,
                               platform::Prompter &prompter) {
     const platform::RoomCheck room = platform::checkRoom(writes);
     if (room.tooLarge)
         return Stop{Outcome::Refused, platform::tooLargeReason(*room.tooLarge), consequence};
     if (!room.shortfalls.empty() &&
-        prompter.ask(detail::infoMessage(platform::shortfallText(doing, room.shortfalls), "Dorvik",
-                                         platform::Buttons::OkCancel)) != platform::Answer::Ok)
+        prompter.ask(detail::infoMessage(platform::shortfallText(shortfall, room.shortfalls),
+                                         "Dorvik", platform::Buttons::OkCancel)) !=
+            platform::Answer::Ok)
         return Stop{Outcome::Cancelled, {}, {}};
     return std::nullopt;
 }
@@ -43,7 +45,8 @@ std::optional<Stop> checkSplitRoom(const SplitPlan &plan, platform::Prompter &pr
     }
     writes.push_back({plan.shortTarget, kSetAllowance});
     return checkRoom(
-        writes, "Splitting",
+        writes,
+        DORVIK_TEXT("Split", "Splitting needs %1 bytes on %2,\nbut only %3 bytes are free there."),
         DORVIK_TEXT("Split", "Choose more pieces or another directory; nothing was written."),
         prompter);
 }
@@ -62,9 +65,10 @@ std::optional<Stop> checkJoinRoom(const PieceSet &set, const std::string &copyTa
         if (deletePieces && here && there && here->device == there->device)
             writes.push_back({set.rebuiltPath, -L});
     }
-    return checkRoom(writes, "Joining",
-                     DORVIK_TEXT("Join", "Nothing was joined; the pieces are untouched."),
-                     prompter);
+    return checkRoom(
+        writes,
+        DORVIK_TEXT("Join", "Joining needs %1 bytes on %2,\nbut only %3 bytes are free there."),
+        DORVIK_TEXT("Join", "Nothing was joined; the pieces are untouched."), prompter);
 }
 
 platform::Status roomOnDisk(const std::string &dest, std::int64_t length) {
