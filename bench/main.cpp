@@ -665,24 +665,25 @@ int main(int argc, char **argv) {
             if (!wanted(checksum ? "split" : "splitnc") || (!checksum && !noChecksum))
                 continue;
             const std::string out = newDirectory((checksum ? "split" : "splitnc") + N);
-            steps.push_back({.name = "split " + N + (checksum ? "" : ", no checksum"),
-                             .argv = {cli, "split", bench.source, "-n", N, "-d", out, "-q"},
-                             .inputs = sourceOnly,
-                             .outputDirectory = out,
-                             .verify = Verify::PieceSet});
+            steps.push_back(
+                {.name = "split " + N + (checksum ? "" : ", no checksum"),
+                 .argv = {cli, "split", bench.source, "-n", N, "-d", out, "-q", "--yes"},
+                 .inputs = sourceOnly,
+                 .outputDirectory = out,
+                 .verify = Verify::PieceSet});
             if (!checksum)
                 steps.back().argv.push_back("--no-checksum");
         }
         const bool joinNc = wanted("joinnc") && noChecksum;
         if (wanted("join") || wanted("joind") || joinNc) {
             const std::string set = newDirectory("set" + N);
-            runUntimed({cli, "split", bench.source, "-n", N, "-d", set, "-q"});
+            runUntimed({cli, "split", bench.source, "-n", N, "-d", set, "-q", "--yes"});
             std::vector<std::string> pieces;
             for (int k = 0; k < n; ++k)
                 pieces.push_back(set + "/" + engine::pieceName("x.", k));
             if (wanted("join"))
                 steps.push_back({.name = "join " + N,
-                                 .argv = {cli, "join", pieces[0], "-q"},
+                                 .argv = {cli, "join", pieces[0], "-q", "--yes"},
                                  .inputs = pieces,
                                  .outputs = {set + "/x.dat"}});
             if (joinNc) {
@@ -696,14 +697,14 @@ int main(int argc, char **argv) {
                         dieErrno(links.back());
                 }
                 steps.push_back({.name = "join " + N + ", no checksum",
-                                 .argv = {cli, "join", links[0], "-q"},
+                                 .argv = {cli, "join", links[0], "-q", "--yes"},
                                  .inputs = links,
                                  .outputs = {bare + "/x.dat"}});
             }
             if (wanted("joind")) {
                 const std::string other = newDirectory("other" + N);
                 steps.push_back({.name = "join " + N + " -d",
-                                 .argv = {cli, "join", pieces[0], "-d", other, "-q"},
+                                 .argv = {cli, "join", pieces[0], "-d", other, "-q", "--yes"},
                                  .inputs = pieces,
                                  .outputs = {set + "/x.dat", other + "/x.dat"}});
             }

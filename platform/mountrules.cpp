@@ -81,6 +81,10 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
     return entries;
 }
 
+bool clonesCopies(std::string_view type) {
+    return type == "btrfs" || type == "xfs" || type == "bcachefs" || type == "ocfs2";
+}
+
 std::optional<std::int64_t> largestFileFor(std::string_view type) {
     // Linux's type names, and Windows's file system names ("FAT" for FAT12
     // and FAT16).

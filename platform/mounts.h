@@ -47,6 +47,10 @@ constexpr std::int64_t kFatLargestFile = (std::int64_t{1} << 32) - 1;
 // ...) and for an unknown one.
 std::optional<std::int64_t> largestFileFor(std::string_view type);
 
+// True when a file system of `type` copies a file within itself by sharing
+// its blocks (btrfs, XFS and the like clone): such a copy takes no room.
+bool clonesCopies(std::string_view type);
+
 // The file system a volume's first 512 bytes (its boot sector) tell:
 // "vfat", "exfat", "ntfs", or "" when none of these.
 std::string bootSectorFileSystem(std::string_view sector);

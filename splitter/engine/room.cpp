@@ -58,12 +58,17 @@ std::optional<Stop> checkJoinRoom(const PieceSet &set, const std::string &copyTa
     if (!copyTarget.empty()) {
         const std::string copy = platform::joinRootAware(platform::shortenRootForTarget(copyTarget),
                                                          platform::fileNameOf(set.rebuiltPath));
-        writes.push_back({copy, L});
-        // Deleting the pieces before the copy frees as much on their volume.
+        // A copy within a volume that clones takes no room; on another
+        // volume, or one that does not, it needs the file's length again,
+        // less what deleting the pieces before it frees on the same volume.
         const auto here = platform::volumeFacts(set.rebuiltPath);
         const auto there = platform::volumeFacts(copy);
-        if (deletePieces && here && there && here->device == there->device)
-            writes.push_back({set.rebuiltPath, -L});
+        const bool sameVolume = here && there && here->device == there->device;
+        if (!sameVolume || !platform::clonesCopies(there->type)) {
+            writes.push_back({copy, L});
+            if (deletePieces && sameVolume)
+                writes.push_back({set.rebuiltPath, -L});
+        }
     }
     return checkRoom(
         writes,

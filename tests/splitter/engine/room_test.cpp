@@ -69,10 +69,12 @@ TEST(JoinRoom, TheCopyCountsOnItsVolumeUnlessThePiecesGoFirst) {
         std::int64_t free, backLargest;
         bool deletePieces;
         std::string says; // "": joined
+        std::string backType = "vfat";
     } table[] = {
         {1, 199999, 1 << 20, false,
          "Joining needs 200000 bytes on /set,\nbut only 199999 bytes are free there."},
         {1, 100000, 1 << 20, true, ""},
+        {1, 100000, 1 << 20, false, "", "btrfs"}, // a clone takes no room
         {2, 1 << 20, 99999, true,
          "@/back/f.bin: this file would have 100000 bytes; the vfat file system of /back holds "
          "files of at most 99999 bytes.\nNothing was joined; the pieces are untouched."},
@@ -82,9 +84,9 @@ TEST(JoinRoom, TheCopyCountsOnItsVolumeUnlessThePiecesGoFirst) {
         writeFile(dir / "f.bin", patternBytes(100000));
         EventLog log;
         ASSERT_EQ(split(splitRequest(dir / "f.bin", dir / "set", 2), log).outcome, Outcome::Done);
-        platform::ScopedVolumeSeam seam(
-            volumes(dir / "back", {"/back", "vfat", row.backDevice, row.free, row.backLargest},
-                    VolumeFacts{"/set", "ext4", 1, row.free, {}}));
+        platform::ScopedVolumeSeam seam(volumes(
+            dir / "back", {"/back", row.backType, row.backDevice, row.free, row.backLargest},
+            VolumeFacts{"/set", "ext4", 1, row.free, {}}));
         log.messages.clear();
         log.answers = {Answer::Cancel};
         JoinRequest request = joinRequest(dir / "set/f.000", dir / "back");
@@ -92,8 +94,9 @@ TEST(JoinRoom, TheCopyCountsOnItsVolumeUnlessThePiecesGoFirst) {
         join(request, log);
         EXPECT_EQ(texts(log, dir),
                   row.says.empty() ? std::vector<std::string>{} : std::vector{row.says});
+        // f.bin (and the set, unless deleted), or only the set: pieces and checksums
         EXPECT_EQ(listDirectory(dir / "set").size(),
-                  row.says.empty() ? 1u : 3u); // f.bin, or the pieces and their checksums
+                  row.says.empty() ? (row.deletePieces ? 1u : 4u) : 3u);
     }
 }
 
