@@ -723,29 +723,4 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
     return copier.flushHoles();
 }
 
-Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
-                CopyObserver *observer, Flush flush) {
-    if (sameFile(from, to))
-        return Status::failure(
-            fill(DORVIK_TEXT("Files", "%1: is the same file as %2"), {to, from}));
-    File in;
-    if (Status s = in.open(from); !s)
-        return s;
-    struct stat st {};
-    if (::fstat(in.descriptor(), &st) != 0)
-        return Status::fromErrno(from, errno);
-
-    Directory dir;
-    if (Status s = dir.open(directoryOf(to), to); !s)
-        return s;
-    NewFile out;
-    if (Status s = out.create(dir, fileNameOf(to), st.st_mode & 0777); !s)
-        return s;
-    if (Status s = copyIntoNewFile(in, 0, out.file(), 0, static_cast<std::int64_t>(st.st_size),
-                                   method, observer);
-        !s)
-        return s;
-    return out.putInPlace(flush);
-}
-
 } // namespace dorvik::platform

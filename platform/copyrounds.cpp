@@ -1,7 +1,11 @@
 // What every way of copying shares: rounds that end on aligned offsets of
-// the file being written, and the test seam that slows them down.
+// the file being written, the test seam that slows them down, and the
+// whole-file copy built on the system's copyIntoNewFile.
 #include "platform/copy.h"
+#include "platform/directory.h"
 #include "platform/fsinternal.h"
+#include "platform/paths.h"
+#include "platform/translate.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,6 +34,30 @@ std::int64_t roundEnd(std::int64_t outPos, std::int64_t outEnd, std::int64_t rou
 }
 
 } // namespace internal
+
+Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
+                CopyObserver *observer, Flush flush) {
+    if (sameFile(from, to))
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: is the same file as %2"), {to, from}));
+    File in;
+    if (Status s = in.open(from); !s)
+        return s;
+    Status s;
+    const std::optional<std::int64_t> length = in.length(&s);
+    if (!length)
+        return s;
+
+    Directory dir;
+    if (s = dir.open(directoryOf(to), to); !s)
+        return s;
+    NewFile out;
+    if (s = out.create(dir, fileNameOf(to), internal::permissionBits(in)); !s)
+        return s;
+    if (s = copyIntoNewFile(in, 0, out.file(), 0, *length, method, observer); !s)
+        return s;
+    return out.putInPlace(flush);
+}
 
 void setCopyRoundDelay(std::chrono::microseconds delay) {
     roundDelayMicroseconds.store(delay.count(), std::memory_order_relaxed);

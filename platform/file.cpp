@@ -227,6 +227,13 @@ Status flushDescriptor(NativeHandle fd, const std::string &path) {
     return {};
 }
 
+unsigned permissionBits(const File &in) {
+    struct stat st {};
+    if (::fstat(in.descriptor(), &st) != 0)
+        return 0666; // as a new file would have; the umask still applies
+    return st.st_mode & 0777;
+}
+
 bool sameInode(const struct stat &a, const struct stat &b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }

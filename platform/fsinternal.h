@@ -42,6 +42,10 @@ bool sameInode(const struct stat &a, const struct stat &b);
 
 // Called before every round of a copy: waits when a test asked for it.
 void beforeRound();
+
+// The permission bits a copy of the open file `in` is made with (less the
+// umask): the source's own where the system has them.
+unsigned permissionBits(const File &in);
 // The end of the copy round that starts at `outPos` and moves at most
 // `round` bytes: the last multiple of kCopyAlignment it reaches, or the
 // range's end `outEnd` when that comes first.

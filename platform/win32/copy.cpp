@@ -143,28 +143,4 @@ Status copyIntoNewFile(const File &in, std::int64_t inOffset, File &out, std::in
     return copy(in, inOffset, out, outOffset, length, observer, method != CopyMethod::Buffered);
 }
 
-Status copyFile(const std::string &from, const std::string &to, CopyMethod method,
-                CopyObserver *observer, Flush flush) {
-    if (sameFile(from, to))
-        return Status::failure(
-            fill(DORVIK_TEXT("Files", "%1: is the same file as %2"), {to, from}));
-    File in;
-    if (Status s = in.open(from); !s)
-        return s;
-    Status s;
-    const std::optional<std::int64_t> length = in.length(&s);
-    if (!length)
-        return s;
-
-    Directory dir;
-    if (s = dir.open(directoryOf(to), to); !s)
-        return s;
-    NewFile out;
-    if (s = out.create(dir, fileNameOf(to)); !s)
-        return s;
-    if (s = copyIntoNewFile(in, 0, out.file(), 0, *length, method, observer); !s)
-        return s;
-    return out.putInPlace(flush);
-}
-
 } // namespace dorvik::platform

@@ -232,6 +232,10 @@ Status File::writeAt(std::int64_t offset, const void *buffer, std::size_t size) 
 
 namespace internal {
 
+unsigned permissionBits(const File &) {
+    return 0666; // Windows files carry no permission bits to copy
+}
+
 Status flushDescriptor(NativeHandle fd, const std::string &path) {
     if (const int err = faults::check(faults::Call::Fsync, path))
         return Status::fromErrno(path, err);
