@@ -35,13 +35,15 @@ void RangeHasher::push(Item item) {
     wake_.notify_one();
 }
 
-void RangeHasher::add(const platform::File &file, std::int64_t offset, std::int64_t length) {
+void RangeHasher::add(const platform::File &file, std::int64_t offset, std::int64_t length,
+                      bool alsoWhole) {
     openDigest_ = true;
+    wholeUsed_ = wholeUsed_ || alsoWhole;
     if (!stopped_ && length > 0) {
         std::lock_guard lock(mutex_);
         backlog_ += length;
     }
-    push(Item{Item::Kind::Range, &file, offset, length});
+    push(Item{Item::Kind::Range, &file, offset, length, alsoWhole});
 }
 
 void RangeHasher::waitForBacklogBelow(std::int64_t bytes) {
@@ -51,7 +53,7 @@ void RangeHasher::waitForBacklogBelow(std::int64_t bytes) {
 
 void RangeHasher::addBytes(std::string bytes) {
     openDigest_ = true;
-    push(Item{Item::Kind::Bytes, nullptr, 0, 0, std::move(bytes)});
+    push(Item{Item::Kind::Bytes, nullptr, 0, 0, false, std::move(bytes)});
 }
 
 void RangeHasher::cut() {
@@ -117,7 +119,10 @@ Status RangeHasher::hashRange(const Item &item, Sha256 &hash, std::vector<unsign
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, chunkBytes_));
         if (Status s = item.file->readAt(offset, buffer.data(), n); !s)
             return s;
-        hash.update(buffer.data(), n);
+        if (item.alsoWhole)
+            Sha256::updateBoth(hash, whole_, buffer.data(), n);
+        else
+            hash.update(buffer.data(), n);
         offset += static_cast<std::int64_t>(n);
         left -= static_cast<std::int64_t>(n);
         {
@@ -148,14 +153,21 @@ void RangeHasher::stop(bool abandoning) {
     stopped_ = true;
 }
 
-Status RangeHasher::finish(std::vector<Sha256::Digest> &digests) {
+Status RangeHasher::finish(std::vector<Sha256::Digest> &digests,
+                           std::optional<Sha256::Digest> *whole) {
     stop(false);
     digests.clear();
+    if (whole)
+        whole->reset();
     if (abandoned_)
         return Status::stopped();
     if (!status_)
         return status_;
     digests = digests_;
+    if (wholeUsed_ && !wholeDigest_)
+        wholeDigest_ = whole_.finish();
+    if (whole)
+        *whole = wholeDigest_;
     return {};
 }
 

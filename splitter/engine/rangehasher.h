@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,7 +20,9 @@
 namespace dorvik::engine {
 
 // Hashes, on a thread of its own and in the order given, byte ranges of open
-// files and literal bytes; cut() ends one digest and starts the next. What is
+// files and literal bytes; cut() ends one digest and starts the next. Ranges
+// may also go into the whole digest, one message across all cuts, hashed
+// from the same read (Sha256::updateBoth). What is
 // queued is the range, not its bytes: the thread reads them itself with
 // File::readAt, `chunkBytes` at a time. The caller keeps every File open (and
 // where it is) until finish() or abandon() returned. Called from one thread.
@@ -36,9 +39,11 @@ public:
     RangeHasher(const RangeHasher &) = delete;
     RangeHasher &operator=(const RangeHasher &) = delete;
 
-    // Queues `length` bytes of `file` from `offset`; never waits for the
-    // thread. A file shorter than the range is a read error.
-    void add(const platform::File &file, std::int64_t offset, std::int64_t length);
+    // Queues `length` bytes of `file` from `offset`, with `alsoWhole` for
+    // the whole digest as well; never waits for the thread. A file shorter
+    // than the range is a read error.
+    void add(const platform::File &file, std::int64_t offset, std::int64_t length,
+             bool alsoWhole = false);
     // Queues literal bytes.
     void addBytes(std::string bytes);
     // Ends the current digest (that of nothing, when nothing was added since
@@ -46,10 +51,12 @@ public:
     void cut();
     // Waits until everything queued is hashed and ends the thread. Gives the
     // digests in cut order, a final cut implied when add() or addBytes() was
-    // called since the last one. A read error comes back as "name: reason"
+    // called since the last one, and in `whole` (when given) the whole
+    // digest, or nullopt when no range went into it. A read error comes back as "name: reason"
     // of the file, and no digests; after abandon(), Status::stopped().
     // Nothing is queued any more afterwards; a second call answers the same.
-    platform::Status finish(std::vector<Sha256::Digest> &digests);
+    platform::Status finish(std::vector<Sha256::Digest> &digests,
+                            std::optional<Sha256::Digest> *whole = nullptr);
     // Stops the thread at its next chunk at the latest and waits for it;
     // nothing is reported.
     void abandon();
@@ -67,6 +74,7 @@ private:
         const platform::File *file = nullptr;
         std::int64_t offset = 0;
         std::int64_t length = 0;
+        bool alsoWhole = false;
         std::string bytes = {};
     };
 
@@ -77,6 +85,7 @@ private:
 
     const std::size_t chunkBytes_;
     bool openDigest_ = false; // caller's side: something was added since the last cut
+    bool wholeUsed_ = false;  // caller's side: a range went into the whole digest
     bool stopped_ = false;    // caller's side: finish() or abandon() was called
 
     std::mutex mutex_;
@@ -90,6 +99,8 @@ private:
 
     // The thread's results, read by the caller once it has ended.
     std::vector<Sha256::Digest> digests_;
+    Sha256 whole_;
+    std::optional<Sha256::Digest> wholeDigest_; // once finish() asked for it
     platform::Status status_;
     std::thread thread_;
 };

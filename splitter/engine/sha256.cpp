@@ -119,6 +119,71 @@ compressShaNi(std::uint32_t *state, const std::uint8_t *block, std::size_t count
     _mm_storeu_si128(reinterpret_cast<__m128i *>(state + 4), hgfe);
 }
 
+// Two messages' blocks side by side: the same steps as compressShaNi, each
+// done for `a` and then for `b`. A round of one waits for the one before it;
+// interleaved, the other message's round fills that wait.
+__attribute__((target("sha,sse4.1"))) void
+compressShaNiPair(std::uint32_t *stateA, const std::uint8_t *blockA, std::uint32_t *stateB,
+                  const std::uint8_t *blockB, std::size_t count) {
+    const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
+    const auto *k = reinterpret_cast<const __m128i *>(kRound);
+    std::uint32_t *const states[2] = {stateA, stateB};
+    const std::uint8_t *blocks[2] = {blockA, blockB};
+
+    __m128i abef[2], cdgh[2];
+    for (int s = 0; s < 2; ++s) {
+        const __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i *>(states[s]));
+        const __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i *>(states[s] + 4));
+        const __m128i cdab = _mm_shuffle_epi32(dcba, 0xb1);
+        const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1b);
+        abef[s] = _mm_alignr_epi8(cdab, efgh, 8);
+        cdgh[s] = _mm_blend_epi16(efgh, cdab, 0xf0);
+    }
+
+    for (; count > 0; --count, blocks[0] += 64, blocks[1] += 64) {
+        const __m128i abefBefore[2] = {abef[0], abef[1]}, cdghBefore[2] = {cdgh[0], cdgh[1]};
+        __m128i m[2][4];
+#pragma GCC unroll 16
+        for (int g = 0; g < 16; ++g) {
+            __m128i words[2];
+#pragma GCC unroll 2
+            for (int s = 0; s < 2; ++s) {
+                if (g < 4)
+                    m[s][g] = _mm_shuffle_epi8(
+                        _mm_loadu_si128(reinterpret_cast<const __m128i *>(blocks[s] + 16 * g)),
+                        byteSwap);
+                words[s] = _mm_add_epi32(m[s][g & 3], _mm_load_si128(k + g));
+                cdgh[s] = _mm_sha256rnds2_epu32(cdgh[s], abef[s], words[s]);
+            }
+#pragma GCC unroll 2
+            for (int s = 0; s < 2; ++s) {
+                const __m128i &cur = m[s][g & 3];
+                if (g >= 3 && g < 15) {
+                    __m128i &next = m[s][(g + 1) & 3];
+                    next = _mm_add_epi32(next, _mm_alignr_epi8(cur, m[s][(g + 3) & 3], 4));
+                    next = _mm_sha256msg2_epu32(next, cur);
+                }
+                abef[s] =
+                    _mm_sha256rnds2_epu32(abef[s], cdgh[s], _mm_shuffle_epi32(words[s], 0x0e));
+                if (g >= 1 && g < 13)
+                    m[s][(g + 3) & 3] = _mm_sha256msg1_epu32(m[s][(g + 3) & 3], cur);
+            }
+        }
+        for (int s = 0; s < 2; ++s) {
+            abef[s] = _mm_add_epi32(abef[s], abefBefore[s]);
+            cdgh[s] = _mm_add_epi32(cdgh[s], cdghBefore[s]);
+        }
+    }
+
+    for (int s = 0; s < 2; ++s) {
+        const __m128i feba = _mm_shuffle_epi32(abef[s], 0x1b);
+        const __m128i dchg = _mm_shuffle_epi32(cdgh[s], 0xb1);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(states[s]), _mm_blend_epi16(feba, dchg, 0xf0));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(states[s] + 4),
+                         _mm_alignr_epi8(dchg, feba, 8));
+    }
+}
+
 // SSSE3, SSE4.1 and the SHA extensions, as cpuid reports them.
 bool hasShaInstructions() {
     unsigned a = 0, b = 0, c = 0, d = 0;
@@ -162,6 +227,30 @@ void Sha256::reset() {
     buffered_ = 0;
 }
 
+void Sha256::topUp(const std::uint8_t *&p, std::size_t &size) {
+    if (buffered_ == 0)
+        return;
+    const std::size_t take = std::min(sizeof buffer_ - buffered_, size);
+    std::memcpy(buffer_ + buffered_, p, take);
+    buffered_ += take;
+    p += take;
+    size -= take;
+    if (buffered_ == sizeof buffer_) {
+        compress_(state_, buffer_, 1);
+        buffered_ = 0;
+    }
+}
+
+void Sha256::absorb(const std::uint8_t *p, std::size_t size) {
+    if (const std::size_t blocks = size / 64; blocks > 0) {
+        compress_(state_, p, blocks);
+        p += blocks * 64;
+        size -= blocks * 64;
+    }
+    std::memcpy(buffer_ + buffered_, p, size);
+    buffered_ += size;
+}
+
 // update: tops up a started block first; whole blocks are then compressed
 // straight from the caller's bytes and only the rest is kept.
 void Sha256::update(const void *data, std::size_t size) {
@@ -169,24 +258,34 @@ void Sha256::update(const void *data, std::size_t size) {
         return;
     const auto *p = static_cast<const std::uint8_t *>(data);
     length_ += size;
-    if (buffered_ > 0) {
-        const std::size_t take = std::min(sizeof buffer_ - buffered_, size);
-        std::memcpy(buffer_ + buffered_, p, take);
-        buffered_ += take;
-        p += take;
-        size -= take;
-        if (buffered_ < sizeof buffer_)
-            return;
-        compress_(state_, buffer_, 1);
-        buffered_ = 0;
+    topUp(p, size);
+    absorb(p, size);
+}
+
+// updateBoth: each message is brought to a block boundary on its own; the
+// blocks both can take from there go through the paired kernel, the rest as
+// in update().
+void Sha256::updateBoth(Sha256 &a, Sha256 &b, const void *data, std::size_t size) {
+    const auto *pa = static_cast<const std::uint8_t *>(data);
+    const auto *pb = pa;
+    std::size_t na = size, nb = size;
+    a.length_ += size;
+    b.length_ += size;
+    a.topUp(pa, na);
+    b.topUp(pb, nb);
+#ifdef DORVIK_SHA256_X86
+    if (a.compress_ == compressShaNi && b.compress_ == compressShaNi && a.buffered_ == 0 &&
+        b.buffered_ == 0) {
+        const std::size_t blocks = std::min(na, nb) / 64;
+        compressShaNiPair(a.state_, pa, b.state_, pb, blocks);
+        pa += blocks * 64;
+        pb += blocks * 64;
+        na -= blocks * 64;
+        nb -= blocks * 64;
     }
-    if (const std::size_t blocks = size / 64; blocks > 0) {
-        compress_(state_, p, blocks);
-        p += blocks * 64;
-        size -= blocks * 64;
-    }
-    std::memcpy(buffer_, p, size);
-    buffered_ = size;
+#endif
+    a.absorb(pa, na);
+    b.absorb(pb, nb);
 }
 
 // finish: the padding of the standard (0x80, zeros, the length in bits as 64

@@ -29,6 +29,12 @@ public:
     // is then ready for a new message.
     Digest finish();
 
+    // Appends the same `size` bytes to `a` and to `b`, which may be in the
+    // middle of different blocks. Where the SHA instructions are used, the
+    // blocks of both messages are compressed side by side: one core then
+    // hashes the two in about 70 % of the time of two calls to update().
+    static void updateBoth(Sha256 &a, Sha256 &b, const void *data, std::size_t size);
+
     // The digest of one message in one call.
     static Digest of(std::string_view bytes, Kernel kernel = Kernel::Best);
     // True when Kernel::Best uses the processor's SHA instructions.
@@ -38,6 +44,10 @@ private:
     using Compress = void (*)(std::uint32_t *state, const std::uint8_t *blocks, std::size_t count);
 
     void reset();
+    // Completes a started block from `p`; what is taken is skipped.
+    void topUp(const std::uint8_t *&p, std::size_t &size);
+    // Compresses the whole blocks of `p` and keeps the rest.
+    void absorb(const std::uint8_t *p, std::size_t size);
 
     Compress compress_;
     std::uint32_t state_[8];

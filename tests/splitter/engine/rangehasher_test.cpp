@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,7 @@ struct Step {
     int file = -1;
     std::int64_t offset = 0, length = 0;
     std::string bytes = {};
+    bool alsoWhole = false;
 };
 
 // Two files of known bytes, open for reading.
@@ -41,14 +43,15 @@ protected:
 
 } // namespace
 
-// The digests of what was given between cuts, or the read error of file 1
-// and no digests.
+// The digests of what was given between cuts and of the ranges given for the
+// whole digest, or the read error of file 1 and no digests.
 TEST_F(RangeHasherTest, DigestsOfRangesBytesAndCuts) {
     const std::string &a = bytes[0], &b = bytes[1];
     const struct {
         std::vector<Step> steps;
         std::vector<std::string> messages; // whose digests come back
         std::string failure = {};          // after the path of file 1
+        std::optional<std::string> whole = {};
     } rows[] = {
         {{}, {}},
         {{{0, 0, 300'001}, {}, {1, 0, 70'000}}, {a, b}}, // a final cut implied
@@ -57,12 +60,16 @@ TEST_F(RangeHasherTest, DigestsOfRangesBytesAndCuts) {
         {{{0, 17, 0}}, {""}},
         {{{0, 0, 10}, {}, {1, 69'000, 1'001}}, {}, ": file ended before the expected length"},
         {{{1, 0, -1}}, {}, ": Invalid argument"},
+        {{{0, 3, 200'000, {}, true}, {-1, 0, 0, "trailer"}, {}, {1, 7, 50'000, {}, true}},
+         {a.substr(3, 200'000) + "trailer", b.substr(7, 50'000)},
+         {},
+         a.substr(3, 200'000) + b.substr(7, 50'000)},
     };
     for (const auto &row : rows) {
         RangeHasher hasher(4099); // most ranges end in a short chunk
         for (const Step &s : row.steps) {
             if (s.file >= 0)
-                hasher.add(files[s.file], s.offset, s.length);
+                hasher.add(files[s.file], s.offset, s.length, s.alsoWhole);
             else if (!s.bytes.empty())
                 hasher.addBytes(s.bytes);
             else
@@ -71,9 +78,11 @@ TEST_F(RangeHasherTest, DigestsOfRangesBytesAndCuts) {
         std::vector<Sha256::Digest> digests, expected;
         for (const std::string &message : row.messages)
             expected.push_back(Sha256::of(message));
-        const platform::Status status = hasher.finish(digests);
+        std::optional<Sha256::Digest> whole;
+        const platform::Status status = hasher.finish(digests, &whole);
         EXPECT_EQ(status.message(), row.failure.empty() ? "" : files[1].path() + row.failure);
         EXPECT_EQ(digests, expected);
+        EXPECT_EQ(whole, row.whole ? std::optional(Sha256::of(*row.whole)) : std::nullopt);
     }
 }
 

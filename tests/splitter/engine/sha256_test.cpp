@@ -37,7 +37,8 @@ TEST(Sha256, KnownDigests) {
 
 // Random messages of random lengths fed in random pieces (single bytes to
 // megabytes, across block boundaries) to one reused object per kernel give
-// the digest of the whole message in one call.
+// the digest of the whole message in one call; so do two messages that share
+// them through updateBoth() after prefixes of their own.
 TEST(Sha256, KernelsAgreeHowEverTheBytesArrive) {
     std::mt19937_64 random(20240531);
     auto upTo = [&](std::size_t n) {
@@ -59,5 +60,17 @@ TEST(Sha256, KernelsAgreeHowEverTheBytesArrive) {
             ASSERT_EQ(hash->finish(), whole)
                 << "round " << round << ", " << message.size() << " bytes";
         }
+        const std::string prefixA(upTo(130), 'a'), prefixB(upTo(130), 'b');
+        Sha256 a, b(round % 4 ? Kernel::Best : Kernel::Portable);
+        a.update(prefixA);
+        b.update(prefixB);
+        for (std::size_t at = 0; at < message.size();) {
+            const std::size_t n =
+                std::min(message.size() - at, 1 + upTo(round % 2 ? 200 : 3'000'000));
+            Sha256::updateBoth(a, b, message.data() + at, n);
+            at += n;
+        }
+        ASSERT_EQ(a.finish(), Sha256::of(prefixA + message, Kernel::Portable)) << "round " << round;
+        ASSERT_EQ(b.finish(), Sha256::of(prefixB + message, Kernel::Portable)) << "round " << round;
     }
 }
