@@ -227,6 +227,20 @@ Status flushDescriptor(NativeHandle fd, const std::string &path) {
     return {};
 }
 
+Status flushData(NativeHandle fd, const std::string &path) {
+    int rc;
+    do {
+        rc = ::fdatasync(fd);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0 && errno != EINVAL && errno != EROFS)
+        return Status::fromErrno(path, errno);
+    return {};
+}
+
+NativeHandle duplicateHandle(NativeHandle fd) {
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
 unsigned permissionBits(const File &in) {
     struct stat st {};
     if (::fstat(in.descriptor(), &st) != 0)

@@ -55,6 +55,14 @@ std::int64_t roundEnd(std::int64_t outPos, std::int64_t outEnd, std::int64_t rou
 // cannot flush a directory has nothing to flush: that is success.
 Status flushDescriptor(NativeHandle fd, const std::string &path);
 
+// fdatasync (FlushFileBuffers on Windows) without the fault seam: the data
+// of the open file `fd` onto its disk. Errors name `path`; a file that cannot
+// be flushed (a file system without the call) has nothing to flush.
+Status flushData(NativeHandle fd, const std::string &path);
+// A second handle on the open file of `fd`, for closeHandle; -1 when there
+// is none (always on Windows).
+NativeHandle duplicateHandle(NativeHandle fd);
+
 // The facts of the volume that holds `path` (or its nearest existing
 // ancestor) as the system tells them: volumeFacts without the test seam.
 std::optional<VolumeFacts> systemVolumeFacts(const std::string &path);

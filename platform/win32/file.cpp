@@ -249,6 +249,22 @@ Status flushDescriptor(NativeHandle fd, const std::string &path) {
     return {};
 }
 
+Status flushData(NativeHandle fd, const std::string &path) {
+    if (!::FlushFileBuffers(win32::handleOf(fd))) {
+        const DWORD err = ::GetLastError();
+        if (err != ERROR_INVALID_FUNCTION && err != ERROR_ACCESS_DENIED)
+            return win32::failure(path, err);
+    }
+    return {};
+}
+
+// None here: a second handle would keep a temporary from being renamed or
+// removed while its flush goes on, so Windows files are flushed only by
+// their runs.
+NativeHandle duplicateHandle(NativeHandle) {
+    return -1;
+}
+
 } // namespace internal
 
 } // namespace dorvik::platform

@@ -70,20 +70,6 @@ std::string checksumText(const std::vector<std::string> &pieceNames, const std::
     return formatChecksums(lines);
 }
 
-Status SetHasher::finish(SetDigests &digests) {
-    std::vector<Sha256::Digest> rebuilt;
-    Status pieces = pieces_.finish(digests.pieces);
-    Status whole = rebuilt_.finish(rebuilt);
-    if (!pieces)
-        return pieces;
-    if (!whole)
-        return whole;
-    digests.rebuilt.reset();
-    if (!rebuilt.empty())
-        digests.rebuilt = rebuilt.front();
-    return {};
-}
-
 SetChecksums readSetChecksums(const PieceSet &set) {
     SetChecksums result;
     const std::string first = set.pieces.front();

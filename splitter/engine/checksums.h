@@ -1,9 +1,10 @@
 // The checksum file beside a piece set: its name, what it promises, and the
 // hashing that writes it during a split and checks it during a join, on
-// threads of their own while the copy goes on.
+// a thread of its own while the copy goes on.
 #pragma once
 
 #include "platform/fs.h"
+#include "platform/writeback.h"
 #include "splitter/engine/rangehasher.h"
 #include "splitter/engine/sha256.h"
 
@@ -35,71 +36,69 @@ struct SetDigests {
 std::string checksumText(const std::vector<std::string> &pieceNames, const std::string &rebuiltName,
                          const SetDigests &digests);
 
-// Computes the digests of a set from ranges of open files, in order: the
-// pieces' bytes on one thread, the rebuilt file's on another. Every File
-// handed in stays open until finish() or abandon().
+// Computes the digests of a set from ranges of open files, in order, on a
+// thread of its own. Bytes that are both a piece's and the rebuilt file's
+// are read once and go into both digests side by side. Every File handed in
+// stays open until finish() or abandon().
 class SetHasher {
 public:
-    // Bytes of the current piece: a range of a file, or literal bytes.
+    // Bytes of the current piece that are the rebuilt file's too (all but
+    // the first piece's trailer): a range of a file.
+    void both(const platform::File &file, std::int64_t offset, std::int64_t length) {
+        hasher_.add(file, offset, length, true);
+    }
+    // Bytes of the current piece only: a range of a file, or literal bytes.
     void piece(const platform::File &file, std::int64_t offset, std::int64_t length) {
-        pieces_.add(file, offset, length);
+        hasher_.add(file, offset, length);
     }
-    void pieceBytes(std::string bytes) { pieces_.addBytes(std::move(bytes)); }
+    void pieceBytes(std::string bytes) { hasher_.addBytes(std::move(bytes)); }
     // The current piece is complete; the next bytes are the next piece's.
-    void endPiece() { pieces_.cut(); }
-    // Bytes of the rebuilt file, in order.
-    void rebuilt(const platform::File &file, std::int64_t offset, std::int64_t length) {
-        rebuilt_.add(file, offset, length);
-    }
-    // Holds the caller back while either thread is more than a few dozen
+    void endPiece() { hasher_.cut(); }
+    // Holds the caller back while the thread is more than a few dozen
     // megabytes behind (see RangeHasher::waitForBacklogBelow).
-    void keepUp() {
-        pieces_.waitForBacklogBelow(kBacklog);
-        rebuilt_.waitForBacklogBelow(kBacklog);
+    void keepUp() { hasher_.waitForBacklogBelow(kBacklog); }
+    // Waits for the thread; a read error is "name: reason".
+    platform::Status finish(SetDigests &digests) {
+        return hasher_.finish(digests.pieces, &digests.rebuilt);
     }
-    // Waits for both threads; a read error is "name: reason".
-    platform::Status finish(SetDigests &digests);
-    void abandon() {
-        pieces_.abandon();
-        rebuilt_.abandon();
-    }
+    void abandon() { hasher_.abandon(); }
 
 private:
-    // About 40 ms of hashing: the longest a stop waits for the threads.
+    // About 50 ms of hashing: the longest a stop waits for the thread.
     static constexpr std::int64_t kBacklog = 64 << 20;
-    RangeHasher pieces_, rebuilt_;
+    RangeHasher hasher_;
 };
 
 // Hears the rounds of one copy and hands them to a SetHasher: the bytes
-// written, read back from `pieceFile` from `pieceOffset` on as the piece's and
-// from `rebuiltFile` from `rebuiltOffset` on as the rebuilt file's, then
-// passes the round on to `next`. Without a hasher it only passes them on.
+// written, read back from `file` from `offset` on, as the current piece's and
+// the rebuilt file's, and tells `writeback` of them; then passes the round on
+// to `next`. Without a hasher or a writeback it leaves those out.
 class HashingObserver : public platform::CopyObserver {
 public:
-    HashingObserver(platform::CopyObserver *next, SetHasher *hasher,
-                    const platform::File &pieceFile, std::int64_t pieceOffset,
-                    const platform::File &rebuiltFile, std::int64_t rebuiltOffset)
-        : next_(next), hasher_(hasher), pieceFile_(pieceFile), rebuiltFile_(rebuiltFile),
-          piecePos_(pieceOffset), rebuiltPos_(rebuiltOffset) {}
+    HashingObserver(platform::CopyObserver *next, SetHasher *hasher, platform::Writeback *writeback,
+                    const platform::File &file, std::int64_t offset)
+        : next_(next), hasher_(hasher), writeback_(writeback), file_(file), pos_(offset) {}
 
     bool copied(std::int64_t bytes) override {
         if (hasher_) {
-            hasher_->piece(pieceFile_, piecePos_, bytes);
-            hasher_->rebuilt(rebuiltFile_, rebuiltPos_, bytes);
+            hasher_->both(file_, pos_, bytes);
             hasher_->keepUp();
         }
-        piecePos_ += bytes;
-        rebuiltPos_ += bytes;
+        pos_ += bytes;
+        if (writeback_) {
+            writeback_->wrote(bytes);
+            if (!writeback_->keepUp())
+                return false;
+        }
         return !next_ || next_->copied(bytes);
     }
 
 private:
     platform::CopyObserver *next_;
     SetHasher *hasher_;
-    const platform::File &pieceFile_;
-    const platform::File &rebuiltFile_;
-    std::int64_t piecePos_;
-    std::int64_t rebuiltPos_;
+    platform::Writeback *writeback_;
+    const platform::File &file_;
+    std::int64_t pos_;
 };
 
 // What the checksum file beside a set says, as a join finds it before it

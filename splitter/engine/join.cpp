@@ -1,6 +1,7 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "platform/translate.h"
+#include "platform/writeback.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
@@ -40,12 +41,12 @@ std::int64_t trailerLength(const PieceSet &set) {
 
 // Copies the data of every piece into `out` at offset k * P; the last piece
 // gives all its bytes, tail included. The pieces stay open in `pieces` (the
-// hashing threads may still read them); with `hasher`, every round is
-// hashed as the piece's bytes and the rebuilt file's, and the first piece's
-// trailer as the end of its bytes.
+// hashing thread may still read them); with `hasher`, every round is hashed
+// as the piece's bytes and the rebuilt file's, and the first piece's trailer
+// as the end of its bytes; `writeback`, when given, hears of every round.
 Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod method,
                   detail::ProgressReporter &progress, SetHasher *hasher,
-                  std::vector<platform::File> &pieces) {
+                  platform::Writeback *writeback, std::vector<platform::File> &pieces) {
     const int N = set.count;
     const std::int64_t P = set.pieceSize;
     pieces.resize(static_cast<std::size_t>(N));
@@ -54,7 +55,9 @@ Status copyPieces(const PieceSet &set, platform::File &out, platform::CopyMethod
         if (Status s = in.open(set.pieces[k]); !s)
             return s;
         progress.beginPiece(k + 1);
-        HashingObserver rounds(&progress, hasher, in, 0, out, k * P);
+        // Read back from the rebuilt file: its digest is of what was written,
+        // and a piece's differs wherever the piece's bytes do.
+        HashingObserver rounds(&progress, hasher, writeback, out, k * P);
         if (Status s =
                 platform::copyIntoNewFile(in, 0, out, k * P, dataLength(set, k), method, &rounds);
             !s)
@@ -196,10 +199,15 @@ std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
     std::optional<SetHasher> hasher;
     if (checksums.state == SetChecksums::State::Usable)
         hasher.emplace();
+    // While the hashing goes on, what is written goes out to the disk.
+    platform::Writeback writeback([monitor] { return monitor && monitor->stopRequested(); });
     Status s = out.create(dir, platform::fileNameOf(rebuilt));
+    if (s && hasher)
+        writeback.follow(out.file());
     detail::ProgressReporter progress(monitor, Activity::Joining, set.count, set.rebuiltLength);
     if (s)
-        s = copyPieces(set, out.file(), method, progress, hasher ? &*hasher : nullptr, pieces);
+        s = copyPieces(set, out.file(), method, progress, hasher ? &*hasher : nullptr,
+                       hasher ? &writeback : nullptr, pieces);
     if (s) {
         const std::optional<std::int64_t> written = out.file().length(&s);
         if (written && *written != set.rebuiltLength)
@@ -210,9 +218,12 @@ std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
     if (hasher) {
         if (!s) {
             hasher->abandon();
+            writeback.abandon();
         } else {
             SetDigests found;
             s = hasher->finish(found);
+            if (s)
+                s = writeback.finish();
             if (s)
                 if (const std::optional<std::string> damage = firstMismatch(set, checksums, found))
                     return Stop{Outcome::Refused, *damage, nothingWrittenOrDeleted(checksums),

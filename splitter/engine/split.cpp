@@ -2,6 +2,7 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "platform/translate.h"
+#include "platform/writeback.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 #include "splitter/engine/report.h"
@@ -175,17 +176,21 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
     std::optional<SetHasher> hasher;
     if (plan.checksums)
         hasher.emplace();
+    // While the hashing goes on, what is written goes out to the disk: the
+    // run then takes the hashing's time or the disk's, not both.
+    platform::Writeback writeback([monitor] { return monitor && monitor->stopRequested(); });
     // On the way out of a failure every temporary goes with `pieces`, once
-    // the hashing threads have let go of them.
+    // the hashing thread has let go of them.
     auto stop = [&](const Status &s) {
         if (hasher)
             hasher->abandon();
+        writeback.abandon();
         pieces.clear();
         if (s.isStopped())
             return Stop{Outcome::Cancelled, {}, {}};
         return failed(Outcome::Failed, s.message(), piecesRemoved());
     };
-    // The hashing threads read the pieces through their Files: the vector
+    // The hashing thread reads the pieces through their Files: the vector
     // must never move them.
     pieces.reserve(static_cast<std::size_t>(l.N) + 1);
     for (int k = 0; k < l.N; ++k) {
@@ -194,10 +199,12 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
         progress.beginPiece(k + 1);
         if (Status s = piece.create(target, plan.names[k]); !s)
             return stop(s);
+        if (hasher)
+            writeback.follow(piece.file());
         const std::int64_t length = (k == l.N - 1) ? l.P + l.R : l.P;
         // The piece's bytes as written are both the piece's and the source's.
-        HashingObserver rounds(&progress, hasher ? &*hasher : nullptr, piece.file(), 0,
-                               piece.file(), 0);
+        HashingObserver rounds(&progress, hasher ? &*hasher : nullptr,
+                               hasher ? &writeback : nullptr, piece.file(), 0);
         if (Status s = platform::copyIntoNewFile(plan.in, k * l.P, piece.file(), 0, length, method,
                                                  &rounds);
             !s)
@@ -220,6 +227,8 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
 
     SetDigests digests;
     if (Status s = hasher->finish(digests); !s)
+        return stop(s);
+    if (Status s = writeback.finish(); !s)
         return stop(s);
     const std::string text = checksumText(plan.names, plan.rebuiltName, digests);
     pieces.emplace_back();

@@ -84,8 +84,8 @@ std::optional<Stop> layOutSplit(SplitPlan &plan, platform::Directory &target, Sp
 // `target` (each locked against removeLeftovers while it is written; the
 // leftovers of killed runs under the pieces' names are removed first), and,
 // when the plan says so, the set's checksum file last: the SHA-256 of every
-// piece as written and of the whole source, computed by `hasher` on threads
-// of their own from what each copy round has just written. Progress goes to
+// piece as written and of the whole source, computed on a thread of its own
+// from what each copy round has just written. Progress goes to
 // `monitor` (activity Splitting); a stop request ends the stage Cancelled.
 // On a failure or a stop every temporary is gone and no file of the set's
 // names was touched. The files are not flushed: until they are put in place
@@ -154,8 +154,8 @@ std::optional<Stop> checkJoinRoom(const PieceSet &set, const std::string &copyTa
 
 // Rebuild: writes the file of `set` as a NewFile in the pieces' directory
 // `dir`, checks its length against N * P + E and, when `checksums` are
-// usable, the SHA-256 of every piece as read and of the file as written
-// (hashed on threads of their own while the copy goes on), and only then
+// usable, the SHA-256 of every piece and of the file, both from the file as
+// written (hashed on a thread of its own while the copy goes on), and only then
 // puts it in place, replacing a file of that name once every piece has been
 // read. A mismatch ends the join Refused (information icon) naming the
 // damaged piece. With Flush::Durable the file and its directory entry are on

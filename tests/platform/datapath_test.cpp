@@ -2,13 +2,18 @@
 // that never wait, leftovers of killed runs (putting a set in place, the
 // flushes and a stop are watched where the split and the join use them).
 #include "platform/fs.h"
+#include "platform/writeback.h"
 
 #include "tests/support/child.h"
+#include "tests/support/new_file.h"
 #include "tests/support/temp_dir.h"
 
+#include <chrono>
+#include <dirent.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -106,6 +111,48 @@ TEST(Leftovers, ANewFileRemovesOnlyUnlockedTemporariesOfItsName) {
     kept.insert({running.temporaryName(), next.temporaryName()});
     EXPECT_EQ(listDirectory(dir.path()), kept);
     EXPECT_EQ(removeLeftovers(d, "f.000"), 0) << "both temporaries are locked";
+}
+
+int openDescriptors() {
+    int count = 0;
+    if (DIR *d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++count;
+        ::closedir(d);
+    }
+    return count;
+}
+
+// The writeback flushes files while they grow (the writer keeping up with it),
+// one of them closed and removed under it, and lets go of its own handles whether it is finished or
+// abandoned (then once the flush under way has ended).
+TEST(Writeback, LetsGoOfEveryHandle) {
+    for (const bool finishing : {true, false}) {
+        SCOPED_TRACE(finishing ? "finished" : "abandoned");
+        TempDir dir;
+        const int before = openDescriptors();
+        {
+            Writeback writeback;
+            File files[3];
+            const std::string data(8 << 20, 'x');
+            for (int i = 0; i < 3; ++i) {
+                files[i] = newFileAt(dir / std::to_string(i));
+                writeback.follow(files[i]);
+                ASSERT_TRUE(files[i].writeAt(0, data.data(), data.size()));
+                writeback.wrote(static_cast<std::int64_t>(data.size()));
+                EXPECT_TRUE(writeback.keepUp());
+            }
+            ASSERT_TRUE(files[1].close());
+            ASSERT_TRUE(removeFile(dir / "1"));
+            if (finishing)
+                EXPECT_TRUE(writeback.finish());
+            else
+                writeback.abandon();
+        }
+        for (int i = 0; i < 500 && openDescriptors() != before; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(openDescriptors(), before);
+    }
 }
 
 } // namespace
