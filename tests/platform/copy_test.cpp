@@ -2,11 +2,11 @@
 #include "platform/faults.h"
 #include "platform/fs.h"
 
+#include "tests/support/descriptors.h"
 #include "tests/support/new_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@ namespace {
 
 using namespace dorvik::platform;
 using dorvik::testing::newFileAt;
+using dorvik::testing::openDescriptors;
 using dorvik::testing::patternBytes;
 using dorvik::testing::readFile;
 using dorvik::testing::TempDir;
@@ -39,16 +40,6 @@ public:
     }
     std::int64_t sum() const { return std::accumulate(rounds.begin(), rounds.end(), 0LL); }
 };
-
-int openDescriptors() {
-    int n = 0;
-    if (DIR *d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-}
 
 class Copy : public ::testing::TestWithParam<CopyMethod> {
 protected:

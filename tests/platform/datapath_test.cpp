@@ -5,11 +5,11 @@
 #include "platform/writeback.h"
 
 #include "tests/support/child.h"
+#include "tests/support/descriptors.h"
 #include "tests/support/new_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <chrono>
-#include <dirent.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -111,16 +111,6 @@ TEST(Leftovers, ANewFileRemovesOnlyUnlockedTemporariesOfItsName) {
     kept.insert({running.temporaryName(), next.temporaryName()});
     EXPECT_EQ(listDirectory(dir.path()), kept);
     EXPECT_EQ(removeLeftovers(d, "f.000"), 0) << "both temporaries are locked";
-}
-
-int openDescriptors() {
-    int count = 0;
-    if (DIR *d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++count;
-        ::closedir(d);
-    }
-    return count;
 }
 
 // The writeback flushes files while they grow (the writer keeping up with it),
