@@ -43,6 +43,7 @@
 // status is 1 when one differs. Everything made is removed at the end.
 
 #include "platform/fs.h"
+#include "platform/mounts.h"
 #include "splitter/engine/format.h"
 #include "splitter/engine/operations.h"
 
@@ -54,7 +55,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <optional>
 #include <set>
 #include <spawn.h>
@@ -62,7 +62,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
@@ -147,18 +146,24 @@ void removeTree(const std::string &path) {
     }
 }
 
-// fsync of the file or directory `path`.
-void flush(const std::string &path) {
+// Opens `path`, calls `sync` (fsync, syncfs) on it and closes it; dies on a
+// failure.
+void syncPath(const std::string &path, int (*sync)(int)) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         dieErrno(path);
-    const bool synced = ::fsync(fd) == 0;
+    const bool synced = sync(fd) == 0;
     const int syncErrno = errno;
     ::close(fd);
     if (!synced) {
         errno = syncErrno;
         dieErrno(path);
     }
+}
+
+// fsync of the file or directory `path`.
+void flush(const std::string &path) {
+    syncPath(path, ::fsync);
 }
 
 // Flushes the files `paths` to the device: starts the writeback of all of
@@ -190,16 +195,7 @@ void flushFiles(const std::vector<std::string> &paths) {
 
 // syncfs of the file system that holds `path`.
 void flushFileSystem(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        dieErrno(path);
-    const bool synced = ::syncfs(fd) == 0;
-    const int syncErrno = errno;
-    ::close(fd);
-    if (!synced) {
-        errno = syncErrno;
-        dieErrno(path);
-    }
+    syncPath(path, ::syncfs);
 }
 
 // Writes `size` bytes of xorshift data (no two blocks alike, no zeros to
@@ -303,7 +299,6 @@ std::string findProgram(const std::string &name) {
 struct Exit {
     int status = 0; // as waitpid gives it
     long peakKiB = 0;
-    int stoppedStatus = 0; // the exit status that means "stopped by a signal" (0: none)
 };
 
 // Runs the program argv[0] (a full path) with `argv` and waits for it. Its
@@ -361,25 +356,10 @@ platform::Status dropPageCache() {
     return written ? platform::Status() : platform::Status::fromErrno(path, writeErrno);
 }
 
-// The type of the file system holding `path`, by name where known.
+// The type of the file system holding `path`, as the mount table names it.
 std::string fileSystemType(const std::string &path) {
-    struct statfs fs {};
-    if (::statfs(path.c_str(), &fs) != 0)
-        dieErrno(path);
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case EXT4_SUPER_MAGIC:
-        return "ext4";
-    case XFS_SUPER_MAGIC:
-        return "xfs";
-    case BTRFS_SUPER_MAGIC:
-        return "btrfs";
-    case TMPFS_MAGIC:
-        return "tmpfs";
-    default:
-        char hex[32];
-        std::snprintf(hex, sizeof hex, "type %#lx", static_cast<unsigned long>(fs.f_type));
-        return hex;
-    }
+    const std::optional<platform::VolumeFacts> facts = platform::volumeFacts(path);
+    return facts ? facts->type : "unknown";
 }
 
 // The q-quantile of `v` (0 <= q <= 1), linear between neighbours; v not empty.

@@ -270,10 +270,8 @@ public:
         }, to{};
         if (::fstat(in_.descriptor(), &from) != 0)
             return Status::fromErrno(in_.path(), errno);
-        inLength_ = static_cast<std::int64_t>(from.st_size);
-        if (inLength_ < end)
-            return Status::failure(fill(
-                DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_.path()}));
+        if (Status s = source_.begin(in_, end, static_cast<std::int64_t>(from.st_size)); !s)
+            return s;
         struct statfs fs {};
         if (fileSystemFirst_ && ::fstatfs(out_.descriptor(), &fs) == 0)
             block_ = fs.f_frsize > 0 ? fs.f_frsize : fs.f_bsize;
@@ -290,15 +288,7 @@ public:
     }
 
     // Fails when the source's length is no longer what it was at begin().
-    Status checkUnchanged() const {
-        Status s;
-        const std::optional<std::int64_t> length = in_.length(&s);
-        if (!length)
-            return s;
-        if (*length != inLength_)
-            return changed();
-        return {};
-    }
+    Status checkUnchanged() const { return source_.checkUnchanged(); }
 
     // Moves `length` bytes from `inPos` to `outPos` the first way that works.
     Status range(std::int64_t inPos, std::int64_t outPos, std::int64_t length) {
@@ -330,19 +320,6 @@ public:
     Status flushHoles() { return tell(std::exchange(hole_, 0)); }
 
 private:
-    Status changed() const {
-        return Status::failure(fill(
-            DORVIK_TEXT("Files", "%1: the file changed while it was being copied"), {in_.path()}));
-    }
-
-    // The source gave nothing before the range's end.
-    Status endedEarly() const {
-        if (Status s = checkUnchanged(); !s)
-            return s;
-        return Status::failure(
-            fill(DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_.path()}));
-    }
-
     // `bytes` were written: tells the observer of them, after the holes
     // before them (the file now reaches past those).
     Status report(std::int64_t bytes) {
@@ -439,7 +416,7 @@ private:
     // Leaves an unaligned rest, and everything from a refusal on (which
     // turns clones off for this copy), to the next way.
     Status cloneRounds(std::int64_t &inPos, std::int64_t &outPos, std::int64_t outEnd) {
-        const bool toSourceEnd = inPos + (outEnd - outPos) == inLength_;
+        const bool toSourceEnd = inPos + (outEnd - outPos) == source_.length();
         while (outPos < outEnd) {
             const Clock::time_point began = Clock::now();
             beforeRound();
@@ -504,7 +481,7 @@ private:
                     continue;
                 }
                 if (n == 0)
-                    return endedEarly();
+                    return source_.endedEarly();
                 const int err = errno;
                 if (err == EINTR)
                     continue;
@@ -589,8 +566,10 @@ private:
 
     // pread into one buffer, pwrite from it, one round at a time.
     Status bufferedRange(std::int64_t inPos, std::int64_t outPos, std::int64_t outEnd) {
-        if (buffer_.empty())
-            buffer_.resize(static_cast<std::size_t>(std::min(kCopyRoundBytes, outEnd - outPos)));
+        // Grown to the range's need: a sparse source's first range may be short.
+        const auto need = static_cast<std::size_t>(std::min(kCopyRoundBytes, outEnd - outPos));
+        if (buffer_.size() < need)
+            buffer_.resize(need);
         const std::int64_t inEnd = inPos + (outEnd - outPos);
         while (outPos < outEnd) {
             const Clock::time_point began = startRound(inPos, inEnd);
@@ -603,7 +582,7 @@ private:
                 if (n > 0) {
                     got += n;
                 } else if (n == 0) {
-                    return endedEarly();
+                    return source_.endedEarly();
                 } else if (errno != EINTR) {
                     return Status::fromErrno(in_.path(), errno);
                 }
@@ -626,7 +605,7 @@ private:
     bool kernel_ = false;
     bool clone_ = false;
     bool fileSystemFirst_ = false; // a clone, then the kernel's copy, where aligned
-    std::int64_t inLength_ = 0;
+    internal::SourceLength source_;
     std::int64_t hole_ = 0;              // bytes left a hole, not told of yet
     std::int64_t block_ = 0;             // the written file system's block; 0: unknown
     RoundSizer cloned_{kCopyRoundBytes}; // the rounds of clones

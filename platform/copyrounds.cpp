@@ -33,6 +33,36 @@ std::int64_t roundEnd(std::int64_t outPos, std::int64_t outEnd, std::int64_t rou
     return std::min(end, outEnd);
 }
 
+Status SourceLength::begin(const File &in, std::int64_t end, std::optional<std::int64_t> known) {
+    in_ = &in;
+    Status s;
+    if (!known && !(known = in.length(&s)))
+        return s;
+    length_ = *known;
+    if (length_ < end)
+        return Status::failure(
+            fill(DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in.path()}));
+    return {};
+}
+
+Status SourceLength::checkUnchanged() const {
+    Status s;
+    const std::optional<std::int64_t> now = in_->length(&s);
+    if (!now)
+        return s;
+    if (*now != length_)
+        return Status::failure(fill(
+            DORVIK_TEXT("Files", "%1: the file changed while it was being copied"), {in_->path()}));
+    return {};
+}
+
+Status SourceLength::endedEarly() const {
+    if (Status s = checkUnchanged(); !s)
+        return s;
+    return Status::failure(
+        fill(DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_->path()}));
+}
+
 } // namespace internal
 
 Status copyFile(const std::string &from, const std::string &to, CopyMethod method,

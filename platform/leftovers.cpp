@@ -1,5 +1,5 @@
-// The lock that marks a live temporary, and the sweep of the temporaries
-// that killed runs left.
+// The locks of runs: the one that marks a live temporary and the one of a
+// set, and the sweep of the temporaries that killed runs left.
 #include "platform/fsinternal.h"
 #include "platform/newfile.h"
 
@@ -20,6 +20,30 @@ bool lockFile(int fd, bool *unsupported) {
     if (unsupported)
         *unsupported = rc != 0 && errno != EWOULDBLOCK;
     return rc == 0 || errno != EWOULDBLOCK;
+}
+
+// The lock of a set is an flock on the directory, through a descriptor of
+// its own: an flock belongs to the open directory, and the run's other
+// descriptors of it must not share (or drop) it.
+SetLockTry tryLockSet(const Directory &dir, const std::string &setName, NativeHandle &handle,
+                      Status &error) {
+    int fd;
+    do {
+        fd = ::openat(dir.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == EACCES)
+            return SetLockTry::NoLock; // a directory we may write but not read
+        error = Status::fromErrno(dir.pathOf(setName), errno);
+        return SetLockTry::Failed;
+    }
+    bool unsupported = false;
+    if (!lockFile(fd, &unsupported) || unsupported) {
+        ::close(fd);
+        return unsupported ? SetLockTry::NoLock : SetLockTry::Busy;
+    }
+    handle = fd;
+    return SetLockTry::Taken;
 }
 
 } // namespace internal

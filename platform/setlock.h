@@ -40,7 +40,6 @@ public:
     Status acquire(const Directory &dir, const std::string &setName,
                    std::chrono::milliseconds patience = std::chrono::seconds(5),
                    const std::function<bool()> &stopRequested = {});
-    bool held() const { return handle_ >= 0; }
     // True after acquire() gave up because another run kept the lock.
     bool heldElsewhere() const { return heldElsewhere_; }
     void release();

@@ -79,7 +79,7 @@ Status NewFile::complete(Flush flush) {
         // A network file system reports a delayed write error at a close.
         // Closing a second descriptor of the file asks for that report
         // while this one keeps the file open and locked.
-        const int copy = ::fcntl(file_.descriptor(), F_DUPFD_CLOEXEC, 0);
+        const int copy = internal::duplicateHandle(file_.descriptor());
         if (copy < 0 || (::close(copy) != 0 && errno != EINTR))
             return Status::fromErrno(path(), errno);
     }

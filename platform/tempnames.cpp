@@ -1,6 +1,7 @@
 // The names of temporaries: hidden, beside the final name, with a random
 // ending.
 #include "platform/fsinternal.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <mutex>
@@ -19,15 +20,9 @@ constexpr std::size_t kNameMax = 255;
 
 } // namespace
 
-std::string temporaryStem(std::string name) {
+std::string temporaryStem(const std::string &name) {
     constexpr std::size_t room = kNameMax - 1 - (sizeof kTemporaryMarker - 1) - kRandomLength;
-    if (name.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
-    }
-    return "." + name + kTemporaryMarker;
+    return "." + firstBytes(name, room) + kTemporaryMarker;
 }
 
 std::string randomTemporaryName(const std::string &name) {

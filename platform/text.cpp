@@ -106,6 +106,15 @@ std::string withoutLastCharacters(std::string_view utf8, std::size_t count) {
     return std::string(utf8.substr(0, offsetOfLast(utf8, count)));
 }
 
+std::string firstBytes(std::string_view utf8, std::size_t bytes) {
+    if (utf8.size() <= bytes)
+        return std::string(utf8);
+    std::size_t cut = bytes;
+    while (cut > 0 && isContinuation(static_cast<unsigned char>(utf8[cut])))
+        --cut;
+    return std::string(utf8.substr(0, cut));
+}
+
 std::optional<std::string> toEightBit(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -16,6 +16,9 @@ std::size_t characterCount(std::string_view utf8);
 std::string lastCharacters(std::string_view utf8, std::size_t count);
 // The text without its last `count` characters ("" when shorter).
 std::string withoutLastCharacters(std::string_view utf8, std::size_t count);
+// The longest start of a UTF-8 text that has at most `bytes` bytes and ends
+// at a character boundary (a name cut to fit a directory entry).
+std::string firstBytes(std::string_view utf8, std::size_t bytes);
 // UTF-8 to Windows-1252 bytes; nullopt when a character has no such byte
 // or the text is not valid UTF-8.
 std::optional<std::string> toEightBit(std::string_view utf8);

@@ -50,37 +50,17 @@ public:
         : in_(in), out_(out), observer_(observer) {}
 
     // Notes the source's length; it must hold the range up to `end`.
-    Status begin(std::int64_t end) {
-        Status s;
-        const std::optional<std::int64_t> length = in_.length(&s);
-        if (!length)
-            return s;
-        inLength_ = *length;
-        if (inLength_ < end)
-            return Status::failure(fill(
-                DORVIK_TEXT("Files", "%1: file ended before the expected length"), {in_.path()}));
-        return {};
-    }
-
+    Status begin(std::int64_t end) { return source_.begin(in_, end); }
     // Fails when the source's length is no longer what it was at begin().
-    Status checkUnchanged() const {
-        Status s;
-        const std::optional<std::int64_t> length = in_.length(&s);
-        if (!length)
-            return s;
-        if (*length != inLength_)
-            return Status::failure(
-                fill(DORVIK_TEXT("Files", "%1: the file changed while it was being copied"),
-                     {in_.path()}));
-        return {};
-    }
+    Status checkUnchanged() const { return source_.checkUnchanged(); }
 
     // Reads and writes `length` bytes from `inPos` to `outPos`, round by
     // round; with `skipZeros`, a round of zeros is left unwritten.
     Status range(std::int64_t inPos, std::int64_t outPos, std::int64_t length, bool skipZeros) {
         const std::int64_t outEnd = outPos + length;
-        if (buffer_.empty())
-            buffer_.resize(static_cast<std::size_t>(std::min(kCopyRoundBytes, length)));
+        const auto need = static_cast<std::size_t>(std::min(kCopyRoundBytes, length));
+        if (buffer_.size() < need)
+            buffer_.resize(need);
         const auto round = static_cast<std::int64_t>(buffer_.size());
         while (outPos < outEnd) {
             internal::beforeRound();
@@ -112,7 +92,7 @@ private:
     const File &in_;
     File &out_;
     CopyObserver *observer_;
-    std::int64_t inLength_ = 0;
+    internal::SourceLength source_;
     std::vector<char> buffer_;
 };
 

@@ -65,7 +65,7 @@ std::optional<FileId> Directory::idOf(const std::string &name) const {
 
 std::vector<std::string> Directory::names() const {
     std::vector<std::string> names;
-    const std::wstring pattern = win32::systemPath(path_) + L"\\*";
+    const std::wstring pattern = win32::systemPath(pathOf("*"));
     WIN32_FIND_DATAW entry{};
     const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
                                            FindExSearchNameMatch, nullptr, 0);

@@ -70,7 +70,7 @@ std::string driveCurrentDirectory(const std::string &mountPoint) {
 
 Status checkDriveReadable(const std::string &mountPoint) {
     WIN32_FIND_DATAW entry{};
-    const std::wstring pattern = win32::systemPath(mountPoint) + L"\\*";
+    const std::wstring pattern = win32::systemPath(joinRootAware(mountPoint, "*"));
     const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
                                            FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {

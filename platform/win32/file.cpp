@@ -239,16 +239,11 @@ unsigned permissionBits(const File &) {
 Status flushDescriptor(NativeHandle fd, const std::string &path) {
     if (const int err = faults::check(faults::Call::Fsync, path))
         return Status::fromErrno(path, err);
-    if (!::FlushFileBuffers(win32::handleOf(fd))) {
-        const DWORD err = ::GetLastError();
-        // A handle that cannot be flushed (read only, a device) has nothing
-        // of ours to flush.
-        if (err != ERROR_INVALID_FUNCTION && err != ERROR_ACCESS_DENIED)
-            return win32::failure(path, err);
-    }
-    return {};
+    return flushData(fd, path);
 }
 
+// A handle that cannot be flushed (read only, a device) has nothing of ours
+// to flush.
 Status flushData(NativeHandle fd, const std::string &path) {
     if (!::FlushFileBuffers(win32::handleOf(fd))) {
         const DWORD err = ::GetLastError();

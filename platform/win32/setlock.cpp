@@ -1,11 +1,9 @@
 // The lock of a piece set on Win32: a hidden file beside the set, held open
 // without sharing and deleted when its handle closes.
-#include "platform/setlock.h"
-#include "platform/translate.h"
-
+#include "platform/directory.h"
+#include "platform/fsinternal.h"
+#include "platform/text.h"
 #include "platform/win32/win32.h"
-
-#include <thread>
 
 namespace dorvik::platform {
 
@@ -14,15 +12,8 @@ namespace {
 // ".name.lock", the name cut (at a character boundary) so that the whole
 // fits in a directory entry: 255 UTF-16 units, which 255 UTF-8 bytes never
 // exceed. Two long names cut to one lock only take turns.
-std::string lockName(std::string name) {
-    constexpr std::size_t room = 255 - 6;
-    if (name.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
-    }
-    return "." + name + ".lock";
+std::string lockName(const std::string &name) {
+    return "." + firstBytes(name, 255 - 6) + ".lock";
 }
 
 // True when the lock file is there, as a file that could be a lock: a file
@@ -37,54 +28,35 @@ bool lockFileThere(const std::wstring &path) {
 
 } // namespace
 
-SetLock::~SetLock() {
-    release();
-}
-
-void SetLock::release() {
-    if (handle_ >= 0)
-        ::CloseHandle(win32::handleOf(handle_)); // the file goes with its last handle
-    handle_ = -1;
-}
+namespace internal {
 
 // Another run holds the file open (a sharing violation), or has just closed
 // it and the file is being deleted ("access denied" while it is still
 // there). "Access denied" with no lock file there is a directory that takes
 // no new file (or an entry of that name that is no lock): asked once more,
 // in case the file went just then.
-Status SetLock::acquire(const Directory &dir, const std::string &setName,
-                        std::chrono::milliseconds patience,
-                        const std::function<bool()> &stopRequested) {
-    release();
-    heldElsewhere_ = false;
+SetLockTry tryLockSet(const Directory &dir, const std::string &setName, NativeHandle &handle,
+                      Status &) {
     const std::wstring path = win32::systemPath(dir.pathOf(lockName(setName)));
-    const auto giveUp = std::chrono::steady_clock::now() + patience;
-    for (int deniedWithoutFile = 0;;) {
+    for (int tries = 0;; ++tries) {
         const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,
                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
-            handle_ = win32::nativeOf(h);
-            return {};
+            handle = win32::nativeOf(h);
+            return SetLockTry::Taken;
         }
         const DWORD err = ::GetLastError();
         if (err == ERROR_ACCESS_DENIED && !lockFileThere(path)) {
-            if (++deniedWithoutFile < 2)
+            if (tries == 0)
                 continue;
-            return {}; // no lock can be made here: go on as runs did before locks
+            return SetLockTry::NoLock;
         }
         if (err != ERROR_SHARING_VIOLATION && err != ERROR_ACCESS_DENIED)
-            return {}; // the same
-        deniedWithoutFile = 0;
-        if (stopRequested && stopRequested())
-            return Status::stopped();
-        if (std::chrono::steady_clock::now() >= giveUp) {
-            heldElsewhere_ = true;
-            return Status::failure(
-                fill(DORVIK_TEXT("Files", "%1: another run is writing this piece set"),
-                     {dir.pathOf(setName)}));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return SetLockTry::NoLock;
+        return SetLockTry::Busy;
     }
 }
+
+} // namespace internal
 
 } // namespace dorvik::platform

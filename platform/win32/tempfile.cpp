@@ -37,9 +37,14 @@ Status NewFile::create(const Directory &dir, const std::string &name, unsigned m
                 continue;
             return win32::failure(path(), err);
         }
+        // Only a lock held elsewhere (a sweep) or a name that leads elsewhere
+        // means the file is not ours to keep; a volume without locks or ids
+        // counts as held, as on Linux.
         FileId mine;
-        if (!win32::lockTemporary(h) || !win32::idOfHandle(h, mine) ||
-            dir.idOf(temporary) != std::optional<FileId>(mine)) {
+        const bool sweptAway =
+            (!win32::lockTemporary(h) && ::GetLastError() == ERROR_LOCK_VIOLATION) ||
+            (win32::idOfHandle(h, mine) && dir.idOf(temporary) != std::optional<FileId>(mine));
+        if (sweptAway) {
             ::CloseHandle(h);
             continue;
         }

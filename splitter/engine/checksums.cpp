@@ -72,9 +72,9 @@ std::string checksumText(const std::vector<std::string> &pieceNames, const std::
 
 SetChecksums readSetChecksums(const PieceSet &set) {
     SetChecksums result;
-    const std::string first = set.pieces.front();
-    result.path = first + ".sha256";
-    const std::string name = checksumFileName(platform::fileNameOf(first));
+    const std::string &first = set.pieces.front();
+    result.path = checksumFileName(first);
+    const std::string name = platform::fileNameOf(result.path);
     // `text`: %1 the checksum file, %2 `detail`.
     auto refuse = [&](const std::string &text, std::string_view detail = {}) {
         result.state = SetChecksums::State::Refused;

@@ -206,8 +206,8 @@ std::optional<Stop> rebuild(const PieceSet &set, const SetChecksums &checksums,
         writeback.follow(out.file());
     detail::ProgressReporter progress(monitor, Activity::Joining, set.count, set.rebuiltLength);
     if (s)
-        s = copyPieces(set, out.file(), method, progress, hasher ? &*hasher : nullptr,
-                       hasher ? &writeback : nullptr, pieces);
+        s = copyPieces(set, out.file(), method, progress, hasher ? &*hasher : nullptr, &writeback,
+                       pieces);
     if (s) {
         const std::optional<std::int64_t> written = out.file().length(&s);
         if (written && *written != set.rebuiltLength)
@@ -309,9 +309,11 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
         result.outcome = stop.outcome;
         if (result.clearFields && request.finished)
             request.finished(result);
-        platform::Message m = detail::failureMessage(stop.reason, stop.consequence);
-        m.icon = stop.icon;
-        prompter.ask(m);
+        if (!stop.reason.empty()) { // a stop the user asked for needs no message
+            platform::Message m = detail::failureMessage(stop.reason, stop.consequence);
+            m.icon = stop.icon;
+            prompter.ask(m);
+        }
         return result;
     };
 
@@ -334,26 +336,16 @@ JoinResult join(const JoinRequest &request, platform::Prompter &prompter) {
     const std::string &target = request.targetDirectory;
     const bool copies = !target.empty() && !platform::sameFile(target, pieceDirectory);
     if (auto stop = stages::checkJoinRoom(set, copies ? target : std::string(),
-                                          request.deletePieces, prompter)) {
-        if (stop->outcome == Outcome::Cancelled) {
-            result.outcome = Outcome::Cancelled;
-            return result;
-        }
+                                          request.deletePieces, prompter))
         return fail(*stop);
-    }
 
     // Rebuild; made durable first when the pieces are to go next.
     const platform::Flush flush =
         request.deletePieces ? platform::Flush::Durable : platform::Flush::None;
     std::vector<platform::FileId> read;
-    if (auto stop = stages::rebuild(set, checksums, dir, flush, request.copyMethod, request.monitor,
-                                    read)) {
-        if (stop->outcome == Outcome::Cancelled) {
-            result.outcome = Outcome::Cancelled;
-            return result;
-        }
+    if (auto stop =
+            stages::rebuild(set, checksums, dir, flush, request.copyMethod, request.monitor, read))
         return fail(*stop);
-    }
 
     // Delete.
     if (request.deletePieces)

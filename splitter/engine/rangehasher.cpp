@@ -17,6 +17,7 @@ RangeHasher::RangeHasher(std::size_t chunkBytes)
     } catch (const std::system_error &e) {
         status_ = Status::failure(
             platform::fill(DORVIK_TEXT("Checksums", "Hashing thread: %1"), {e.what()}));
+        ended_ = true; // nobody may wait for it to hash anything
     }
 }
 

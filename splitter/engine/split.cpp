@@ -203,8 +203,7 @@ std::optional<Stop> writePieces(SplitPlan &plan, const platform::Directory &targ
             writeback.follow(piece.file());
         const std::int64_t length = (k == l.N - 1) ? l.P + l.R : l.P;
         // The piece's bytes as written are both the piece's and the source's.
-        HashingObserver rounds(&progress, hasher ? &*hasher : nullptr,
-                               hasher ? &writeback : nullptr, piece.file(), 0);
+        HashingObserver rounds(&progress, hasher ? &*hasher : nullptr, &writeback, piece.file(), 0);
         if (Status s = platform::copyIntoNewFile(plan.in, k * l.P, piece.file(), 0, length, method,
                                                  &rounds);
             !s)
@@ -252,9 +251,11 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
     if (Status s = lock.acquire(target, plan.names.front(), std::chrono::seconds(5),
                                 [monitor] { return monitor && monitor->stopRequested(); });
         !s)
-        return stop(s, lock.heldElsewhere() ? Outcome::Refused : Outcome::Failed,
-                    DORVIK_TEXT("Split",
-                                "Nothing was changed; try again when the other run has finished."));
+        return lock.heldElsewhere()
+                   ? stop(s, Outcome::Refused,
+                          DORVIK_TEXT("Split", "Nothing was changed; try again when the other "
+                                               "run has finished."))
+                   : stop(s, Outcome::Failed, piecesRemoved());
     // A set written without a checksum file must not keep an older set's
     // (nor what a killed run left of one).
     std::vector<std::string> obsolete;
