@@ -18,20 +18,7 @@ done
 
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build googletest)
 if ((run_tests)); then packages+=(wine wine64); fi
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if ((${#missing[@]})); then
-  echo "Installing missing packages: ${missing[*]}"
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/deps.sh" "${packages[@]}"
 
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
@@ -51,17 +38,9 @@ fi
 echo "Built $exe (needs only:" $dlls")"
 
 if ((run_tests)); then
-  export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Making the Wine prefix $WINEPREFIX (once per build directory)"
-    wine wineboot --init >/dev/null 2>&1 || true
-  fi
-  # One Wine server for the whole run, ended with it, so that no Wine
-  # process outlives the script. Wine's own services start with the first
-  # program: started here, away from ctest, they hold none of its pipes open.
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-  wineserver -p >/dev/null 2>&1 </dev/null || true # may be running already
-  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # shellcheck source=wine-env.sh source-path=SCRIPTDIR
+  source "$root/scripts/wine-env.sh"
+  start_wine "$build"
   cd "$build"
   ctest --output-on-failure --timeout 900 -j "$(nproc)"
 fi

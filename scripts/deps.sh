@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running need,
 # when any of them is missing. Needs root (or sudo) only when it installs.
+#   bash scripts/deps.sh [PACKAGE...]
+# With package names, installs those (when missing) instead of the list below.
 set -euo pipefail
 
-packages=(
-  g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools
-  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  libgtest-dev libgmock-dev libbenchmark-dev
-  fontconfig fonts-dejavu-core fonts-liberation
-  xvfb xauth
-  dpkg-dev file groff-base desktop-file-utils appstream librsvg2-bin
-  fusefat dosfstools
-  lintian devscripts
-)
+if (($#)); then
+  packages=("$@")
+else
+  packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fontconfig fonts-dejavu-core fonts-liberation
+    xvfb xauth
+    dpkg-dev file groff-base desktop-file-utils appstream librsvg2-bin
+    fusefat dosfstools
+    lintian devscripts
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,11 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
-bash "$root/scripts/deps.sh"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-cmake --build "$build" --parallel "$(nproc)" --target Dorvik
+bash "$root/scripts/build.sh" "$build" --target Dorvik
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/splitter/Dorvik"
 fi
