@@ -38,10 +38,9 @@ Form1::Form1(Installer *installer) : ClassicWindow(windowLook(installer)), insta
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setAutoFillBackground(true);
 
-    Frame1 = widgets::place(new QGroupBox(QString::fromStdString(platform::translated(
-                                              "Setup", DORVIK_TR("Setup", "Directory:"))),
-                                          this),
-                            "Frame1", {120, 1920, 5775, 615});
+    Frame1 = widgets::place(
+        new QGroupBox(QString::fromStdString(DORVIK_TEXT("Setup", "Directory:")), this), "Frame1",
+        {120, 1920, 5775, 615});
     Label1 = widgets::place(new QLabel(Frame1), "Label1", {240, 240, 4215, 255});
     Label1->setTextFormat(Qt::PlainText);
 

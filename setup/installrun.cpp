@@ -24,16 +24,13 @@ platform::Message finalMessage(const std::string &product, const std::string &ta
     m.title = std::nullopt; // the application's own title
     m.buttons = platform::Buttons::Ok;
     if (reason.ok()) {
-        m.text = platform::fill(
-            platform::translated("Setup", DORVIK_TR("Setup", "%1 is successfully installed!")),
-            {product});
+        m.text = platform::fill(DORVIK_TEXT("Setup", "%1 is successfully installed!"), {product});
         m.icon = platform::Icon::None; // a plain box, like the question
     } else {
         // %1 the product, %2 the target directory, %3 "name: reason".
-        m.text = platform::fill(
-            platform::translated("Setup", DORVIK_TR("Setup", "%1 could not be "
-                                                             "installed into %2.\n%3")),
-            {product, target, reason.message()});
+        m.text = platform::fill(DORVIK_TEXT("Setup", "%1 could not be "
+                                                     "installed into %2.\n%3"),
+                                {product, target, reason.message()});
         m.icon = platform::Icon::Critical;
     }
     return m;
@@ -71,8 +68,7 @@ bool roomToInstall(const std::vector<CopyStep> &steps, const std::string &system
 } // namespace
 
 std::string CopyStep::statusLine() const {
-    return platform::fill(platform::translated("Setup", DORVIK_TR("Setup", "%1 to %2")),
-                          {sourceName, destination});
+    return platform::fill(DORVIK_TEXT("Setup", "%1 to %2"), {sourceName, destination});
 }
 
 std::string GetSysDir() {
@@ -124,7 +120,7 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
     // From here on a failing step is skipped and the run goes on.
     const Status targetStatus = platform::makeDirectory(target);
 
-    view.setFrameCaption(platform::translated("Setup", DORVIK_TR("Setup", "Copying:")));
+    view.setFrameCaption(DORVIK_TEXT("Setup", "Copying:"));
     for (const CopyStep &s : steps)
         view.setTargetLine(s.statusLine());
 
@@ -132,17 +128,17 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         // Without a system directory the runtime library would land in the
         // root directory: leave it out instead.
         if (i == 0 && systemDirectory.empty()) {
-            out.copyStatuses.push_back(Status::failure(platform::translated(
-                "Setup", DORVIK_TR("Setup", "Msvbvm50.dll: the system directory is unknown"))));
+            out.copyStatuses.push_back(Status::failure(
+                DORVIK_TEXT("Setup", "Msvbvm50.dll: the system directory is unknown")));
             continue;
         }
         // Nor are the medium's files looked for in the root directory when
         // the directory the installer was started from cannot be read.
         if (source.empty()) {
-            out.copyStatuses.push_back(Status::failure(platform::fill(
-                platform::translated("Setup", DORVIK_TR("Setup", "%1: the installer's directory "
-                                                                 "cannot be read")),
-                {steps[i].sourceName})));
+            out.copyStatuses.push_back(
+                Status::failure(platform::fill(DORVIK_TEXT("Setup", "%1: the installer's directory "
+                                                                    "cannot be read"),
+                                               {steps[i].sourceName})));
             continue;
         }
         // Each copy is on the device before the run says the product is
@@ -157,12 +153,11 @@ InstallOutcome runInstallation(InstallView &view, platform::Prompter &prompter,
         out.copyStatuses.push_back(std::move(copied));
     }
 
-    view.setFrameCaption(platform::translated("Setup", DORVIK_TR("Setup", "Directory:")));
+    view.setFrameCaption(DORVIK_TEXT("Setup", "Directory:"));
     view.setTargetLine(target);
 
     platform::Message question;
-    question.text = platform::translated(
-        "Setup", DORVIK_TR("Setup", "Do you want to add the program to the program menu?"));
+    question.text = DORVIK_TEXT("Setup", "Do you want to add the program to the program menu?");
     question.title = "Setup";
     question.icon = platform::Icon::None;
     question.buttons = platform::Buttons::YesNo;

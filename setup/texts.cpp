@@ -5,38 +5,33 @@
 namespace dorvik::setup {
 
 using platform::fill;
-using platform::translated;
 
 // %1 is the product name in every text below.
 
 std::string titleText(std::string_view product) {
-    return fill(translated("Setup", DORVIK_TR("Setup", "%1 Setup")), {product});
+    return fill(DORVIK_TEXT("Setup", "%1 Setup"), {product});
 }
 
 std::string welcomeText(std::string_view product) {
-    return fill(translated("Setup", DORVIK_TR("Setup", "Welcome to the %1 installation program.")),
-                {product});
+    return fill(DORVIK_TEXT("Setup", "Welcome to the %1 installation program."), {product});
 }
 
 std::string noticeText() {
-    return translated(
-        "Setup",
-        DORVIK_TR("Setup",
-                  "Setup cannot install system files or update shared files if they are in use.\n"
-                  "Before proceeding, we recommend that you close any applications you \n"
-                  "may be running."));
+    return DORVIK_TEXT(
+        "Setup", "Setup cannot install system files or update shared files if they are in use.\n"
+                 "Before proceeding, we recommend that you close any applications you \n"
+                 "may be running.");
 }
 
 std::string instructionText(std::string_view product) {
-    return fill(
-        translated("Setup", DORVIK_TR("Setup", "            Click the image to install %1 software "
-                                               "into the specified \n"
-                                               "             destination directory.\n"
-                                               "\n"
-                                               "If you would like to install %1 into another "
-                                               "directory, use \n"
-                                               "the Browse button.")),
-        {product});
+    return fill(DORVIK_TEXT("Setup", "            Click the image to install %1 software "
+                                     "into the specified \n"
+                                     "             destination directory.\n"
+                                     "\n"
+                                     "If you would like to install %1 into another "
+                                     "directory, use \n"
+                                     "the Browse button."),
+                {product});
 }
 
 std::string proposedTarget(std::string_view home, std::string_view product) {
