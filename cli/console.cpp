@@ -15,7 +15,28 @@ std::string megabytes(std::int64_t bytes) {
     return text;
 }
 
+std::string trimmed(const std::string &s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+// The columns the progress line may take: all but the terminal's last, so
+// that it never wraps.
+std::size_t progressColumns(int fd) {
+    const std::size_t width = terminalWidth(fd);
+    return width > 1 ? width - 1 : 0;
+}
+
 } // namespace
+
+Console::~Console() {
+    clearProgress();
+    if (c_.owned >= 0)
+        closeChannel(c_.owned);
+}
 
 // A message that cannot be written has nowhere left to be told of.
 void Console::message(const std::string &text) {
@@ -34,6 +55,50 @@ bool Console::report(const std::string &text) {
         return false;
     }
     return true;
+}
+
+std::optional<std::string> Console::readAnswer(const std::string &prompt,
+                                               const std::function<bool()> &stop) {
+    if (!canAsk())
+        return std::nullopt;
+    clearProgress();
+    writeAll(c_.askOut, prompt);
+    std::string line;
+    while (!(stop && stop())) {
+        const std::optional<std::string> typed = readTyped(c_.askIn);
+        if (!typed)
+            break; // end of input, or the terminal went away
+        line += *typed;
+        if (const auto end = line.find('\n'); end != std::string::npos)
+            return trimmed(line.substr(0, end));
+    }
+    // No answer: end the prompt's line so that what follows starts afresh.
+    writeAll(c_.askOut, "\n");
+    return std::nullopt;
+}
+
+// Where the terminal cannot erase the rest of a line (a Windows console), the
+// line is overwritten with blanks to the width instead.
+void Console::showProgress(const std::string &line) {
+    if (!c_.errIsTerminal)
+        return;
+    const std::size_t columns = progressColumns(c_.err);
+    const std::string_view erase = eraseToLineEnd();
+    std::string shown = line.substr(0, columns);
+    if (erase.empty())
+        shown.resize(columns, ' ');
+    writeAll(c_.err, "\r" + shown + std::string(erase));
+    progressShown_ = true;
+}
+
+void Console::clearProgress() {
+    if (!progressShown_)
+        return;
+    if (const std::string_view erase = eraseToLineEnd(); !erase.empty())
+        writeAll(c_.err, "\r" + std::string(erase));
+    else
+        writeAll(c_.err, "\r" + std::string(progressColumns(c_.err), ' ') + "\r");
+    progressShown_ = false;
 }
 
 std::string progressText(const engine::Progress &p) {

@@ -26,11 +26,6 @@ int defaultPieces(std::int64_t length);
 // returns the exit status. Signals are the caller's to install.
 int run(const Options &options, Console &console);
 
-// Opens /dev/null on any of the descriptors 0, 1 and 2 that is closed, so
-// that no file the program opens can take its number and receive its
-// messages. False (errno set) when that failed.
-bool openStandardDescriptors();
-
 // The whole program on the arguments after its name: --help, --version,
 // usage errors, the standard descriptors, the stop handlers, the process's console, run().
 int runProgram(const std::vector<std::string> &args);

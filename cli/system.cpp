@@ -1,7 +1,6 @@
 // The POSIX side of dorvik-cli: descriptors, the terminal, /dev/tty.
 #include "cli/system.h"
 #include "cli/console.h"
-#include "cli/run.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,18 +11,6 @@
 #include <unistd.h>
 
 namespace dorvik::cli {
-
-namespace {
-
-std::string trimmed(const std::string &s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-} // namespace
 
 std::vector<std::string> programArguments(int argc, char **argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
@@ -72,10 +59,37 @@ bool openStandardDescriptors() {
     return true;
 }
 
-Console::~Console() {
-    clearProgress();
-    if (c_.owned >= 0)
-        ::close(c_.owned);
+void closeChannel(int fd) {
+    ::close(fd);
+}
+
+std::optional<std::string> readTyped(int fd) {
+    pollfd p = {fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, 200);
+    if (ready < 0 && errno == EINTR)
+        return std::string();
+    if (ready < 0)
+        return std::nullopt;
+    if (ready == 0)
+        return std::string();
+    char ch;
+    const ssize_t n = ::read(fd, &ch, 1);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        return std::string();
+    if (n <= 0)
+        return std::nullopt; // end of input, or the terminal went away
+    return std::string(1, ch);
+}
+
+std::size_t terminalWidth(int fd) {
+    winsize ws = {};
+    if (::ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+        return ws.ws_col;
+    return 80;
+}
+
+std::string_view eraseToLineEnd() {
+    return "\x1b[K";
 }
 
 Console::Channels Console::processChannels() {
@@ -99,59 +113,6 @@ Console::Channels Console::processChannels() {
         c.askOut = tty;
     }
     return c;
-}
-
-std::optional<std::string> Console::readAnswer(const std::string &prompt,
-                                               const std::function<bool()> &stop) {
-    if (!canAsk())
-        return std::nullopt;
-    clearProgress();
-    writeAll(c_.askOut, prompt);
-    std::string line;
-    for (;;) {
-        if (stop && stop())
-            break;
-        pollfd p = {c_.askIn, POLLIN, 0};
-        const int ready = ::poll(&p, 1, 200);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0)
-            break;
-        if (ready == 0)
-            continue;
-        char ch;
-        const ssize_t n = ::read(c_.askIn, &ch, 1);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0)
-            break; // end of input, or the terminal went away
-        if (ch == '\n')
-            return trimmed(line);
-        line += ch;
-    }
-    // No answer: end the prompt's line so that what follows starts afresh.
-    writeAll(c_.askOut, "\n");
-    return std::nullopt;
-}
-
-void Console::showProgress(const std::string &line) {
-    if (!c_.errIsTerminal)
-        return;
-    std::size_t width = 80;
-    winsize ws = {};
-    if (::ioctl(c_.err, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
-        width = ws.ws_col;
-    std::string shown = line.substr(0, width > 1 ? width - 1 : 0);
-    // Carriage return, the line, and "erase to the end of the line".
-    writeAll(c_.err, "\r" + shown + "\x1b[K");
-    progressShown_ = true;
-}
-
-void Console::clearProgress() {
-    if (!progressShown_)
-        return;
-    writeAll(c_.err, "\r\x1b[K");
-    progressShown_ = false;
 }
 
 } // namespace dorvik::cli

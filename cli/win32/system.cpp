@@ -3,7 +3,6 @@
 // written byte for byte.
 #include "cli/system.h"
 #include "cli/console.h"
-#include "cli/run.h"
 #include "platform/win32/win32.h"
 
 #include <fcntl.h>
@@ -38,23 +37,6 @@ int openConsole(const wchar_t *name) {
     if (fd < 0)
         ::CloseHandle(h);
     return fd;
-}
-
-std::string trimmed(const std::string &s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-// The console's width in characters, 80 when it cannot be told.
-std::size_t consoleWidth(int fd) {
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (::GetConsoleScreenBufferInfo(handleOfChannel(fd), &info) &&
-        info.srWindow.Right >= info.srWindow.Left)
-        return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
-    return 80;
 }
 
 } // namespace
@@ -133,10 +115,43 @@ bool openStandardDescriptors() {
     return true;
 }
 
-Console::~Console() {
-    clearProgress();
-    if (c_.owned >= 0)
-        ::_close(c_.owned);
+void closeChannel(int fd) {
+    ::_close(fd);
+}
+
+std::optional<std::string> readTyped(int fd) {
+    const HANDLE in = handleOfChannel(fd);
+    DWORD mode = 0;
+    if (!::GetConsoleMode(in, &mode)) {
+        char ch;
+        if (::_read(fd, &ch, 1) <= 0)
+            return std::nullopt; // end of input
+        return std::string(1, ch);
+    }
+    const DWORD ready = ::WaitForSingleObject(in, 200);
+    if (ready == WAIT_TIMEOUT)
+        return std::string();
+    if (ready != WAIT_OBJECT_0)
+        return std::nullopt;
+    // Waits for Enter; Ctrl+C ends the read with nothing read.
+    wchar_t text[256];
+    DWORD n = 0;
+    if (!::ReadConsoleW(in, text, 256, &n, nullptr) || n == 0)
+        return std::string();
+    return win32::narrow(std::wstring_view(text, n));
+}
+
+std::size_t terminalWidth(int fd) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (::GetConsoleScreenBufferInfo(handleOfChannel(fd), &info) &&
+        info.srWindow.Right >= info.srWindow.Left)
+        return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+    return 80;
+}
+
+// The console knows no "erase to the end of the line" here.
+std::string_view eraseToLineEnd() {
+    return {};
 }
 
 // Questions need the console on standard input or standard error: a script
@@ -158,69 +173,6 @@ Console::Channels Console::processChannels() {
         c.askOut = c.owned >= 0 ? 2 : -1;
     }
     return c;
-}
-
-std::optional<std::string> Console::readAnswer(const std::string &prompt,
-                                               const std::function<bool()> &stop) {
-    if (!canAsk())
-        return std::nullopt;
-    clearProgress();
-    writeAll(c_.askOut, prompt);
-    const HANDLE in = handleOfChannel(c_.askIn);
-    DWORD mode = 0;
-    const bool console = ::GetConsoleMode(in, &mode) != 0;
-    std::string line;
-    for (;;) {
-        if (stop && stop())
-            break;
-        if (console) {
-            const DWORD ready = ::WaitForSingleObject(in, 200);
-            if (ready == WAIT_TIMEOUT)
-                continue;
-            if (ready != WAIT_OBJECT_0)
-                break;
-            // Waits for Enter; Ctrl+C ends the read with nothing read.
-            wchar_t text[256];
-            DWORD n = 0;
-            if (!::ReadConsoleW(in, text, 256, &n, nullptr) || n == 0) {
-                if (stop && stop())
-                    break;
-                continue;
-            }
-            line += win32::narrow(std::wstring_view(text, n));
-        } else {
-            char ch;
-            const int n = ::_read(c_.askIn, &ch, 1);
-            if (n <= 0)
-                break; // end of input
-            line += ch;
-        }
-        if (const auto end = line.find('\n'); end != std::string::npos)
-            return trimmed(line.substr(0, end));
-    }
-    // No answer: end the prompt's line so that what follows starts afresh.
-    writeAll(c_.askOut, "\n");
-    return std::nullopt;
-}
-
-// The console knows no "erase to the end of the line" here: the line is
-// overwritten with blanks instead.
-void Console::showProgress(const std::string &line) {
-    if (!c_.errIsTerminal)
-        return;
-    const std::size_t width = consoleWidth(c_.err);
-    std::string shown = line.substr(0, width > 1 ? width - 1 : 0);
-    shown.resize(width > 1 ? width - 1 : 0, ' ');
-    writeAll(c_.err, "\r" + shown);
-    progressShown_ = true;
-}
-
-void Console::clearProgress() {
-    if (!progressShown_)
-        return;
-    const std::size_t width = consoleWidth(c_.err);
-    writeAll(c_.err, "\r" + std::string(width > 1 ? width - 1 : 0, ' ') + "\r");
-    progressShown_ = false;
 }
 
 } // namespace dorvik::cli
