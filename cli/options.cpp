@@ -74,8 +74,8 @@ std::vector<std::string> unbundled(const std::vector<std::string> &args) {
         }
         if (!bundle) {
             out.push_back(a);
-            valueNext = (a.size() == 2 && takesValue(a[1])) || a == "--pieces" ||
-                        a == "--bytes" || a == "--directory";
+            valueNext = (a.size() == 2 && takesValue(a[1])) || a == "--pieces" || a == "--bytes" ||
+                        a == "--directory";
             continue;
         }
         for (std::size_t k = 1; k < a.size(); ++k) {

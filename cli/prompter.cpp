@@ -74,7 +74,6 @@ Answer CliPrompter::ask(const platform::Message &m) {
             return askOnTerminal(m, disk);
         console_.message(m.text);
         console_.message("no terminal to answer Retry on: the piece is skipped.");
-        ++state_.skipped;
         return Answer::Cancel;
     }
     if (policy_.yes) {
@@ -115,8 +114,6 @@ Answer CliPrompter::askOnTerminal(const platform::Message &m, bool disk) {
         if (!line) {
             if (m.buttons == Buttons::Ok)
                 state_.stop = true;
-            if (m.buttons == Buttons::RetryCancel)
-                ++state_.skipped;
             return refusal(m.buttons);
         }
         const std::string a = lower(*line);
@@ -138,10 +135,8 @@ Answer CliPrompter::askOnTerminal(const platform::Message &m, bool disk) {
         case Buttons::RetryCancel:
             if (a == "r" || a == "retry")
                 return Answer::Retry;
-            if (a == "c" || a == "cancel" || a == "s" || a == "skip") {
-                ++state_.skipped;
+            if (a == "c" || a == "cancel" || a == "s" || a == "skip")
                 return Answer::Cancel;
-            }
             break;
         }
     }

@@ -17,7 +17,6 @@ struct AnswerPolicy {
 struct RunState {
     bool stop = false;       // the run is to stop (read by the monitor)
     bool unanswered = false; // a question found no terminal and no --yes
-    int skipped = 0;         // pieces a failed disk copy was given up for
 };
 
 // Shows every message on the console with the same words, "dorvik-cli: "
@@ -32,8 +31,7 @@ struct RunState {
 //   set, and the answer is Cancel, No, or OK for a disk (the stop then ends
 //   the run);
 // - Retry/Cancel is asked on the terminal even with `yes`, and answered
-//   Cancel without one: a failed copy is never retried blindly. Every Cancel
-//   of it counts in `skipped`;
+//   Cancel without one: a failed copy is never retried blindly;
 // - no answer on the terminal (end of input, Ctrl+C) is Cancel, or for a
 //   disk to insert, OK with `stop` set.
 class CliPrompter : public platform::Prompter {

@@ -19,15 +19,16 @@ std::string withDirectory(const std::string &path) {
 }
 
 // `cancelled` tells what a stop left behind.
+// `notOnDisks`: the pieces a split's disk loop skipped.
 int exitFor(engine::Outcome outcome, const RunState &state, Console &console,
-            const std::string &cancelled) {
+            const std::string &cancelled, int notOnDisks = 0) {
     if (state.unanswered)
         return kRefused;
     switch (outcome) {
     case engine::Outcome::Done:
-        if (state.skipped > 0) {
-            console.message(std::to_string(state.skipped) +
-                            (state.skipped == 1 ? " piece was" : " pieces were") +
+        if (notOnDisks > 0) {
+            console.message(std::to_string(notOnDisks) +
+                            (notOnDisks == 1 ? " piece was" : " pieces were") +
                             " not copied to a disk.");
             return kFailed;
         }
@@ -78,7 +79,8 @@ int runSplit(const Options &o, Console &console) {
     return exitFor(result.outcome, state, console,
                    onDisks ? "cancelled; the pieces in " + request.targetDirectory +
                                  " are complete, only the copying to disks was stopped."
-                           : "cancelled; nothing was changed.");
+                           : "cancelled; nothing was changed.",
+                   result.piecesNotOnDisks);
 }
 
 int runJoin(const Options &o, Console &console) {

@@ -48,6 +48,7 @@ struct SplitRequest {
 // the outcome (the suffix is set even when the split ends early).
 struct SplitResult {
     Outcome outcome = Outcome::Refused;
+    int piecesNotOnDisks = 0;                   // pieces the disk loop was told to skip (Cancel)
     std::optional<std::string> suffix;          // new text of the suffix field
     std::optional<std::string> targetDirectory; // new text of the directory field
 };

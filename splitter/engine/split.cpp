@@ -270,7 +270,8 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
 }
 
 bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
-                 const platform::Directory &target, platform::Prompter &prompter) {
+                 const platform::Directory &target, platform::Prompter &prompter,
+                 int &piecesSkipped) {
     const int N = plan.layout.N;
     for (int i = 1; i <= N; ++i) {
         prompter.ask(detail::infoMessage(
@@ -286,7 +287,8 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
         std::optional<detail::ProgressReporter> progress;
         // Both files go onto the disk found once per try; Retry tries again
         // from the file that failed, Cancel skips what is left for the disk.
-        for (std::size_t next = 0; next < names.size();) {
+        std::size_t next = 0; // the file to copy next
+        while (next < names.size()) {
             const std::optional<std::string> disk = findDisk(request, piece, prompter);
             if (!disk)
                 break;
@@ -323,6 +325,8 @@ bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
             if (prompter.ask(m) != platform::Answer::Retry)
                 break;
         }
+        if (next == 0) // the piece itself (names[0]) is not on the disk
+            ++piecesSkipped;
     }
     return true;
 }
@@ -357,7 +361,8 @@ SplitResult split(const SplitRequest &request, platform::Prompter &prompter) {
         return end(*stop);
     if (auto stop = stages::putPiecesInPlace(plan, target, request.monitor, pieces))
         return end(*stop);
-    if (request.copyToFloppy && !stages::copyToDisks(request, plan, target, prompter))
+    if (request.copyToFloppy &&
+        !stages::copyToDisks(request, plan, target, prompter, result.piecesNotOnDisks))
         return end(Stop{Outcome::Cancelled, {}, {}});
 
     busy.end();

@@ -117,9 +117,11 @@ std::optional<Stop> putPiecesInPlace(const SplitPlan &plan, const platform::Dire
 // (Retry/Cancel): Retry looks for the disk and copies again, Cancel skips
 // what is left for the disk. A stop request (activity
 // CopyingToDisk) removes the disk's half copy and ends the loop: false.
-// The set in the target directory stays in every case.
+// The set in the target directory stays in every case. `piecesSkipped`
+// counts the pieces that did not reach their disk (not the checksum file).
 bool copyToDisks(const SplitRequest &request, const SplitPlan &plan,
-                 const platform::Directory &target, platform::Prompter &prompter);
+                 const platform::Directory &target, platform::Prompter &prompter,
+                 int &piecesSkipped);
 
 // The directory of the disk that piece `name` goes to: the request's disk
 // directory when it has one; else the removable disk mounted now

@@ -423,7 +423,9 @@ TEST(SplitFloppy, AFailedCopyIsReportedAndCanBeRetriedOrSkipped) {
             ::rename((dir / "gone").c_str(), (dir / "floppy").c_str());
     };
     log.answers = {Answer::Ok, Answer::Retry, Answer::Ok, Answer::Cancel};
-    EXPECT_EQ(engine::split(request, log).outcome, Outcome::Done);
+    const engine::SplitResult result = engine::split(request, log);
+    EXPECT_EQ(result.outcome, Outcome::Done);
+    EXPECT_EQ(result.piecesNotOnDisks, 1);
 
     auto failure = [&](const std::string &piece) {
         return message(dir / "floppy/" + piece + ": No such file or directory\nThe piece " + piece +
@@ -449,11 +451,30 @@ TEST(SplitFloppy, AFileInPlaceOfTheDiskIsReportedForEachPiece) {
     request.copyToFloppy = true;
     request.floppyDirectory = dir / "floppy";
     EventLog log;
-    EXPECT_EQ(engine::split(request, log).outcome, Outcome::Done);
+    const engine::SplitResult result = engine::split(request, log);
+    EXPECT_EQ(result.outcome, Outcome::Done);
+    EXPECT_EQ(result.piecesNotOnDisks, 2);
     ASSERT_EQ(log.messages.size(), 5u);
     EXPECT_EQ(log.messages[1].text.rfind(dir / "floppy/f.000: Not a directory\n", 0), 0u);
     EXPECT_EQ(log.messages[3].text.rfind(dir / "floppy/f.001: Not a directory\n", 0), 0u);
     EXPECT_EQ(readFile(dir / "floppy"), "not a disk");
+}
+
+// A checksum file that cannot go onto the first disk, its piece there,
+// leaves no piece off the disks.
+TEST(SplitFloppy, AChecksumFileLeftOffIsNoPieceLeftOff) {
+    TempDir dir;
+    writeFile(dir / "f.bin", patternBytes(60000));
+    ASSERT_TRUE(platform::makeDirectory(dir / "floppy"));
+    ASSERT_TRUE(platform::makeDirectory(dir / "floppy/f.000.sha256")); // in its way
+    SplitRequest request = splitRequest(dir / "f.bin", dir / "out", 2);
+    request.copyToFloppy = true;
+    request.floppyDirectory = dir / "floppy";
+    EventLog log; // Cancel to the failure
+    const engine::SplitResult result = engine::split(request, log);
+    EXPECT_EQ(result.outcome, Outcome::Done);
+    EXPECT_EQ(result.piecesNotOnDisks, 0);
+    EXPECT_EQ(readFile(dir / "floppy/f.000"), readFile(dir / "out/f.000"));
 }
 
 } // namespace
